@@ -1,0 +1,36 @@
+# Front door: `make demo` and `make test` work on a fresh Debian 12 machine as root.
+JOBS        ?= $(shell nproc)
+BUILD       := build
+BUILD_ASAN  := build-asan
+BUILD_WIN   := build-win
+CMAKE_GEN   := -G Ninja
+
+.PHONY: all deps build build-asan windows demo test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build:
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DKELVANE_WIN_BUILD=$(CURDIR)/$(BUILD_WIN) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-asan:
+	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKELVANE_SANITIZE=ON >/dev/null
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+
+windows:
+	cmake -S . -B $(BUILD_WIN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
+	cmake --build $(BUILD_WIN) -j $(JOBS)
+
+demo: deps build
+	@scripts/demo.sh $(BUILD)
+
+test: deps build build-asan windows
+	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -LE 'wine|fuzz'
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WIN) dist

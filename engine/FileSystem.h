@@ -1,0 +1,53 @@
+// Where a conversion reads its inputs and writes its outputs.
+//
+// The real run uses DiskFileSystem; tests and the fuzzer use MemoryFileSystem
+// (tests/) so that a whole conversion runs in memory, with faults injected.
+// Paths are UTF-8 on every platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kelvane {
+
+// One output file being written. Every call reports success; a failed write
+// leaves the sink failed, and Close still has to be called to release it.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual bool Write(const void* data, std::size_t size) = 0;
+    // Finishes the file. For a sink made by CreateReplacing this is the moment
+    // the new content replaces the old file; destroying such a sink without a
+    // successful Close leaves the old file as it was.
+    virtual bool Close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Reads a whole regular file into `data` with one read. False when the
+    // path cannot be opened, is not a regular file, or cannot be read whole.
+    virtual bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) = 0;
+
+    // Creates or truncates a file. nullptr when it cannot be created.
+    virtual std::unique_ptr<ByteSink> Create(const std::string& path) = 0;
+
+    // Prepares a replacement for `path`: the content goes to a temporary file
+    // in the same directory, renamed over `path` by a successful Close.
+    // nullptr when the temporary file cannot be created.
+    virtual std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) = 0;
+};
+
+// The files on disk, through the standard library only.
+class DiskFileSystem : public FileSystem {
+public:
+    bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) override;
+    std::unique_ptr<ByteSink> Create(const std::string& path) override;
+    std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
+};
+
+}  // namespace kelvane
