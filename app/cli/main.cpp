@@ -1,0 +1,118 @@
+// kelvane: the command line. Converts each MIDI file given, as the dialog's
+// Convert does, and prints the status lines as the run logs them.
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Console.h"
+#include "Converter.h"
+#include "FileSystem.h"
+#include "SongName.h"
+
+namespace {
+
+constexpr char kVersion[] = "kelvane 1.0.0.1\n";
+constexpr char kUsage[] =
+    "Usage: kelvane [--template FILE] [--rom FILE] MIDIFILE...\n"
+    "Converts each Standard MIDI File into driver music: NAME.asm, NAME.h and\n"
+    "NAME.lrc beside the MIDI file, and the ROM image.\n"
+    "\n"
+    "  --template FILE  the template ROM (default: RZ31ST.bin beside the program)\n"
+    "  --rom FILE       the image to write (default: ROM.BIN beside the program)\n"
+    "  --help           show this text\n"
+    "  --version        show the version\n"
+    "\n"
+    "Exit status: 0 when every conversion succeeded, 1 when one failed,\n"
+    "2 for a usage error.\n";
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+class ConsoleFrontEnd : public kelvane::FrontEnd {
+public:
+    void ShowMessage(const std::string& text) override {
+        kelvane::cli::Print(stderr, text + "\n");
+    }
+    void ReplaceStatusText(const std::string&, const std::string& appendedLine) override {
+        kelvane::cli::Print(stdout, appendedLine);
+        std::fflush(stdout);
+    }
+    void SetProgressRange(int) override {}
+    void SetProgressStep(int) override {}
+    void StepProgress() override {}
+    std::string ProgramDirectory() override { return kelvane::cli::ProgramDirectory(); }
+};
+
+// The run's one line for standard output, shown as Unicode like the others.
+class ConsoleBuffer : public std::stringbuf {
+protected:
+    int sync() override {
+        kelvane::cli::Print(stdout, str());
+        str("");
+        return 0;
+    }
+};
+
+int UsageError(const std::string& problem) {
+    kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kUsage);
+    return kExitUsage;
+}
+
+struct Options {
+    std::string templatePath;
+    std::string romPath;
+    std::vector<std::string> midiFiles;
+};
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+    std::vector<std::string> arguments = kelvane::cli::Arguments(argc, argv);
+    Options options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            options.midiFiles.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
+            kelvane::cli::Print(stdout, kUsage);
+            return kExitSuccess;
+        } else if (argument == "--version") {
+            kelvane::cli::Print(stdout, kVersion);
+            return kExitSuccess;
+        } else if (argument == "--template" || argument == "--rom") {
+            if (i + 1 >= arguments.size()) return UsageError(argument + " needs a file");
+            (argument == "--template" ? options.templatePath : options.romPath) = arguments[++i];
+        } else if (argument.rfind("--template=", 0) == 0) {
+            options.templatePath = argument.substr(11);
+        } else if (argument.rfind("--rom=", 0) == 0) {
+            options.romPath = argument.substr(6);
+        } else {
+            return UsageError("unknown option " + argument);
+        }
+    }
+    if (options.midiFiles.empty()) return UsageError("no MIDI file given");
+
+    ConsoleFrontEnd frontEnd;
+    kelvane::DiskFileSystem files;
+    ConsoleBuffer consoleBuffer;
+    std::ostream console(&consoleBuffer);
+    kelvane::Converter converter(frontEnd, files, console);
+    converter.SetTemplatePath(options.templatePath);
+    converter.SetRomPath(options.romPath);
+
+    bool allConverted = true;
+    for (const std::string& midiFile : options.midiFiles) {
+        if (!converter.Run(midiFile, kelvane::SongNameOfPath(midiFile))) allConverted = false;
+    }
+    return allConverted ? kExitSuccess : kExitFailure;
+}

@@ -1,0 +1,129 @@
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "FileSystem.h"
+
+namespace kelvane {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The path as the standard library wants it: UTF-8 inside the engine, wide
+// characters for the Windows file API.
+fs::path NativePath(const std::string& utf8) {
+    return fs::u8path(utf8);
+}
+
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(const fs::path& path) : stream_(path, std::ios::binary | std::ios::trunc) {}
+    bool IsOpen() const { return stream_.is_open(); }
+    bool Write(const void* data, std::size_t size) override {
+        stream_.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+        return static_cast<bool>(stream_);
+    }
+    bool Close() override {
+        if (!stream_.is_open()) return false;
+        stream_.flush();
+        bool good = static_cast<bool>(stream_);
+        stream_.close();
+        return good && !stream_.fail();
+    }
+
+private:
+    std::ofstream stream_;
+};
+
+// Writes beside the target and renames over it only when everything was
+// written, so a failed run never leaves a half or empty image behind.
+class ReplacingSink : public ByteSink {
+public:
+    ReplacingSink(fs::path target, fs::path temporary)
+        : target_(std::move(target)), temporary_(std::move(temporary)), file_(temporary_) {}
+    ~ReplacingSink() override {
+        if (!committed_) {
+            file_.Close();
+            std::error_code ignored;
+            fs::remove(temporary_, ignored);
+        }
+    }
+    bool IsOpen() const { return file_.IsOpen(); }
+    bool Write(const void* data, std::size_t size) override {
+        bool good = file_.Write(data, size);
+        failed_ = failed_ || !good;
+        return good;
+    }
+    bool Close() override {
+        if (committed_) return true;
+        bool closed = file_.Close();
+        if (failed_ || !closed) return false;
+        std::error_code error;
+        fs::rename(temporary_, target_, error);
+        if (error) return false;
+        committed_ = true;
+        return true;
+    }
+
+private:
+    fs::path target_;
+    fs::path temporary_;
+    FileSink file_;
+    bool failed_ = false;
+    bool committed_ = false;
+};
+
+std::string UniqueSuffix() {
+    static std::atomic<unsigned> counter{0};
+    auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    return ".tmp" + std::to_string(ticks % 1000000007ULL) + "-" + std::to_string(counter++);
+}
+
+}  // namespace
+
+bool DiskFileSystem::ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) {
+    data.clear();
+    if (path.empty()) return false;
+    fs::path native = NativePath(path);
+    std::error_code error;
+    if (!fs::is_regular_file(native, error)) return false;
+    std::ifstream stream(native, std::ios::binary | std::ios::ate);
+    if (!stream) return false;
+    std::streamoff size = stream.tellg();
+    if (size < 0) return false;
+    stream.seekg(0);
+    data.resize(static_cast<std::size_t>(size));
+    if (size > 0 && !stream.read(reinterpret_cast<char*>(data.data()), size)) {
+        data.clear();
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<ByteSink> DiskFileSystem::Create(const std::string& path) {
+    if (path.empty()) return nullptr;
+    auto sink = std::make_unique<FileSink>(NativePath(path));
+    if (!sink->IsOpen()) return nullptr;
+    return sink;
+}
+
+std::unique_ptr<ByteSink> DiskFileSystem::CreateReplacing(const std::string& path) {
+    if (path.empty()) return nullptr;
+    fs::path target = NativePath(path);
+    std::error_code error;
+    if (fs::is_directory(target, error)) return nullptr;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        fs::path temporary = target;
+        temporary += NativePath(UniqueSuffix());
+        if (fs::exists(temporary, error)) continue;
+        auto sink = std::make_unique<ReplacingSink>(target, temporary);
+        if (!sink->IsOpen()) return nullptr;
+        return sink;
+    }
+    return nullptr;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,44 @@
+#include "SongName.h"
+
+namespace kelvane {
+
+bool IsPathSeparator(char c) {
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
+
+namespace {
+
+// Index of the first character of the file name.
+std::size_t FileNameStart(const std::string& path) {
+    std::size_t start = path.size();
+    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+    return start;
+}
+
+// Index of the '.' that starts the file name's extension, or npos.
+std::size_t ExtensionDot(const std::string& path) {
+    std::size_t start = FileNameStart(path);
+    std::size_t dot = path.rfind('.');
+    return dot != std::string::npos && dot >= start ? dot : std::string::npos;
+}
+
+}  // namespace
+
+// Only the file name is searched for the extension: searching the whole path
+// took a '.' in a directory name and wrote the outputs outside the folder.
+std::string SongNameOfPath(const std::string& path) {
+    std::size_t start = FileNameStart(path);
+    std::size_t dot = ExtensionDot(path);
+    return path.substr(start, (dot == std::string::npos ? path.size() : dot) - start);
+}
+
+std::string BasePathOfPath(const std::string& path) {
+    std::size_t dot = ExtensionDot(path);
+    return dot == std::string::npos ? path : path.substr(0, dot);
+}
+
+}  // namespace kelvane
