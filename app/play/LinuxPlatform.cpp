@@ -1,0 +1,475 @@
+// The Play hand-off's platform on Linux: the device is a mounted file system
+// whose label udev lists in /dev/disk/by-label; the emulator is a native
+// "duzer" beside the program or "duzer.exe" run by Wine.
+#include "LinuxPlatform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace kelvane {
+
+namespace {
+
+std::vector<std::string> SplitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    std::string field;
+    while (in >> field) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+bool ReadTextFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    text = content.str();
+    return true;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string Realpath(const std::string& path) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return std::string();
+    }
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsExecutableFile(const std::string& path) {
+    return IsRegularFile(path) && access(path.c_str(), X_OK) == 0;
+}
+
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        if (IsExecutableFile(candidate)) {
+            return candidate;
+        }
+    }
+    return std::string();
+}
+
+std::string ErrnoText(const std::string& what, int code) {
+    return what + ": " + std::strerror(code);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Copies the open file `in` to the open file `out`; errno tells why on false.
+bool CopyContent(int in, int out) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) {
+            return false;
+        }
+    }
+}
+
+// Starts argv[0] in a session of its own with its standard streams on
+// /dev/null, without a shell, and does not wait for it. A short-lived middle
+// process makes the program init's child, so nobody has to reap it.
+bool SpawnDetached(const std::vector<std::string>& args, std::string& error) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+
+    int result = 0;
+    const pid_t middle = fork();
+    if (middle == 0) {
+        pid_t child = 0;
+        _exit(posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ));
+    }
+    if (middle < 0) {
+        result = errno;
+    } else {
+        int status = 0;
+        while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+        }
+        result = WIFEXITED(status) ? WEXITSTATUS(status) : ECHILD;
+    }
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (result != 0) {
+        error = ErrnoText("cannot start " + args[0], result);
+        return false;
+    }
+    return true;
+}
+
+struct LabelLink {
+    std::string label;
+    std::string target;  // the resolved device path
+    bool isBlockDevice = false;
+    dev_t device = 0;
+};
+
+class LinuxPlatform : public PlayPlatform {
+public:
+    explicit LinuxPlatform(const LinuxPlatformPaths& paths) : paths_(paths) {}
+
+    std::string ProgramDirectory() override {
+        std::string dir = paths_.programDirectory;
+        if (dir.empty()) {
+            std::vector<char> buffer(PATH_MAX);
+            for (;;) {
+                const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+                if (length < 0) {
+                    return std::string();
+                }
+                if (static_cast<std::size_t>(length) < buffer.size()) {
+                    dir.assign(buffer.data(), static_cast<std::size_t>(length));
+                    break;
+                }
+                buffer.resize(buffer.size() * 2);
+            }
+            dir.erase(dir.find_last_of('/') + 1);
+        }
+        if (!dir.empty() && dir.back() != '/') {
+            dir += '/';
+        }
+        return dir;
+    }
+
+    std::vector<std::string> DeviceRoots() override {
+        // Read afresh at the start of every probe: sticks come and go.
+        LoadTables();
+        std::vector<std::string> roots;
+        for (const MountEntry& mount : mounts_) {
+            const std::string root = RootOf(mount);
+            bool seen = false;
+            for (const std::string& earlier : roots) {
+                seen = seen || earlier == root;
+            }
+            if (!seen) {
+                roots.push_back(root);
+            }
+        }
+        return roots;
+    }
+
+    bool VolumeLabel(const std::string& root, std::string& label) override {
+        if (!loaded_) {
+            LoadTables();
+        }
+        // When one mount hides another, the table's last one is what the
+        // directory shows.
+        const MountEntry* visible = nullptr;
+        for (const MountEntry& mount : mounts_) {
+            if (RootOf(mount) == root) {
+                visible = &mount;
+            }
+        }
+        if (visible == nullptr) {
+            return false;
+        }
+        const std::string source = Realpath(visible->source);
+        for (const LabelLink& link : labels_) {
+            const bool sameNumber = visible->hasDeviceNumber && link.isBlockDevice &&
+                                    link.device == makedev(visible->major, visible->minor);
+            if (sameNumber || (!source.empty() && source == link.target)) {
+                label = link.label;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Written beside the destination under a temporary name, flushed to the
+    // medium and then renamed, so that a stick pulled out halfway holds the
+    // old image or the new one, never half of one.
+    bool CopyReplacing(const std::string& from, const std::string& to, std::string& error) override {
+        const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0) {
+            error = ErrnoText("cannot open " + from, errno);
+            return false;
+        }
+        struct stat info;
+        if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+            error = from + " is not a file";
+            close(in);
+            return false;
+        }
+        const std::size_t slash = to.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? std::string(".") : to.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? to : to.substr(slash + 1);
+        std::string temp = dir + (slash == std::string::npos ? "/." : ".") + name + ".XXXXXX";
+        const int out = mkstemp(&temp[0]);
+        if (out < 0) {
+            error = ErrnoText("cannot create a file in " + dir, errno);
+            close(in);
+            return false;
+        }
+        // mkstemp's 0600 would hide the image from other users on a Unix
+        // file system; FAT ignores it.
+        static_cast<void>(fchmod(out, 0644));
+        bool ok = CopyContent(in, out);
+        int code = errno;
+        if (ok && fsync(out) != 0) {
+            ok = false;
+            code = errno;
+        }
+        close(in);
+        if (close(out) != 0 && ok) {
+            ok = false;
+            code = errno;
+        }
+        if (ok && rename(temp.c_str(), to.c_str()) != 0) {
+            ok = false;
+            code = errno;
+        }
+        if (!ok) {
+            unlink(temp.c_str());
+            error = ErrnoText("cannot write " + to, code);
+            return false;
+        }
+        // The rename itself reaches the medium only with its directory.
+        const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd >= 0) {
+            static_cast<void>(fsync(dirFd));
+            close(dirFd);
+        }
+        return true;
+    }
+
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args,
+                      std::string& error) override {
+        std::vector<std::string> argv;
+        const std::string native =
+            EndsWith(program, ".exe") ? program.substr(0, program.size() - 4) : program;
+        if (native != program && IsExecutableFile(native)) {
+            argv.push_back(native);
+            argv.insert(argv.end(), args.begin(), args.end());
+            return SpawnDetached(argv, error);
+        }
+        if (!IsRegularFile(program)) {
+            error = "neither " + native + " nor " + program + " is there";
+            return false;
+        }
+        const std::string wine = paths_.wine.empty() ? FindOnPath("wine") : paths_.wine;
+        if (wine.empty()) {
+            error = "Wine is not installed, and " + program + " needs it";
+            return false;
+        }
+        argv.push_back(wine);
+        argv.push_back(program);
+        for (const std::string& arg : args) {
+            argv.push_back(WinePath(arg));
+        }
+        return SpawnDetached(argv, error);
+    }
+
+    bool FileExists(const std::string& path) override { return IsRegularFile(path); }
+
+private:
+    static std::string RootOf(const MountEntry& mount) {
+        return mount.mountPoint == "/" ? mount.mountPoint : mount.mountPoint + "/";
+    }
+
+    void LoadTables() {
+        loaded_ = true;
+        std::string text;
+        if (ReadTextFile(paths_.mountInfo, text)) {
+            mounts_ = ParseMountInfo(text);
+        } else if (ReadTextFile(paths_.mounts, text)) {
+            mounts_ = ParseMounts(text);
+        } else {
+            mounts_.clear();
+        }
+        labels_.clear();
+        DIR* dir = opendir(paths_.byLabel.c_str());
+        if (dir == nullptr) {
+            return;  // no udev (a container): no labels, so no device
+        }
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.') {
+                continue;
+            }
+            LabelLink link;
+            link.label = DecodeUdevName(entry->d_name);
+            link.target = Realpath(paths_.byLabel + "/" + entry->d_name);
+            struct stat info;
+            if (!link.target.empty() && stat(link.target.c_str(), &info) == 0) {
+                link.isBlockDevice = S_ISBLK(info.st_mode);
+                link.device = info.st_rdev;
+            }
+            labels_.push_back(link);
+        }
+        closedir(dir);
+    }
+
+    LinuxPlatformPaths paths_;
+    bool loaded_ = false;
+    std::vector<MountEntry> mounts_;
+    std::vector<LabelLink> labels_;
+};
+
+}  // namespace
+
+std::string DecodeMountField(const std::string& field) {
+    std::string decoded;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
+            field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
+            decoded += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                         (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            decoded += field[i];
+        }
+    }
+    return decoded;
+}
+
+std::string DecodeUdevName(const std::string& name) {
+    std::string decoded;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && HexDigit(name[i + 2]) >= 0 &&
+            HexDigit(name[i + 3]) >= 0) {
+            decoded += static_cast<char>(HexDigit(name[i + 2]) * 16 + HexDigit(name[i + 3]));
+            i += 3;
+        } else {
+            decoded += name[i];
+        }
+    }
+    return decoded;
+}
+
+std::vector<MountEntry> ParseMountInfo(const std::string& text) {
+    std::vector<MountEntry> mounts;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        // id parent major:minor root mount-point options [optional...] - type source super-options
+        const std::vector<std::string> fields = SplitFields(line);
+        std::size_t dash = 6;
+        while (dash < fields.size() && fields[dash] != "-") {
+            ++dash;
+        }
+        if (dash + 2 >= fields.size()) {
+            continue;
+        }
+        MountEntry mount;
+        mount.mountPoint = DecodeMountField(fields[4]);
+        mount.source = DecodeMountField(fields[dash + 2]);
+        unsigned major = 0;
+        unsigned minor = 0;
+        char colon = 0;
+        std::istringstream number(fields[2]);
+        if (number >> major >> colon >> minor && colon == ':') {
+            mount.hasDeviceNumber = true;
+            mount.major = major;
+            mount.minor = minor;
+        }
+        mounts.push_back(mount);
+    }
+    return mounts;
+}
+
+std::vector<MountEntry> ParseMounts(const std::string& text) {
+    std::vector<MountEntry> mounts;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> fields = SplitFields(line);
+        if (fields.size() < 2) {
+            continue;
+        }
+        MountEntry mount;
+        mount.source = DecodeMountField(fields[0]);
+        mount.mountPoint = DecodeMountField(fields[1]);
+        mounts.push_back(mount);
+    }
+    return mounts;
+}
+
+std::string WinePath(const std::string& path) {
+    std::string windows = path;
+    for (char& c : windows) {
+        if (c == '/') c = '\\';
+    }
+    return !path.empty() && path[0] == '/' ? "Z:" + windows : windows;
+}
+
+std::unique_ptr<PlayPlatform> MakeLinuxPlatform(const LinuxPlatformPaths& paths) {
+    return std::make_unique<LinuxPlatform>(paths);
+}
+
+std::unique_ptr<PlayPlatform> MakeLinuxPlatform() {
+    return MakeLinuxPlatform(LinuxPlatformPaths());
+}
+
+std::unique_ptr<PlayPlatform> MakeSystemPlatform() {
+    return MakeLinuxPlatform();
+}
+
+}  // namespace kelvane
