@@ -2,6 +2,7 @@
 // Convert does, and prints the status lines as the run logs them.
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "Console.h"
 #include "Converter.h"
 #include "FileSystem.h"
+#include "Play.h"
 #include "SongName.h"
 
 namespace {
@@ -16,16 +18,19 @@ namespace {
 constexpr char kVersion[] = "kelvane 1.0.0.1\n";
 constexpr char kUsage[] =
     "Usage: kelvane [--template FILE] [--rom FILE] MIDIFILE...\n"
+    "       kelvane [--rom FILE] --play [MIDIFILE...]\n"
     "Converts each Standard MIDI File into driver music: NAME.asm, NAME.h and\n"
     "NAME.lrc beside the MIDI file, and the ROM image.\n"
     "\n"
     "  --template FILE  the template ROM (default: RZ31ST.bin beside the program)\n"
     "  --rom FILE       the image to write (default: ROM.BIN beside the program)\n"
+    "  --play           after converting, copy the image onto the drive labelled\n"
+    "                   PX4, or start the emulator duzer.exe on it when there is none\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
     "\n"
-    "Exit status: 0 when every conversion succeeded, 1 when one failed,\n"
-    "2 for a usage error.\n";
+    "Exit status: 0 when every conversion succeeded, 1 when one failed or the\n"
+    "image could not be played, 2 for a usage error.\n";
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -65,7 +70,24 @@ struct Options {
     std::string templatePath;
     std::string romPath;
     std::vector<std::string> midiFiles;
+    bool play = false;
 };
+
+// Hands the image over as the dialog's Play does, but says what happened.
+int Play(const std::string& romPath) {
+    std::unique_ptr<kelvane::PlayPlatform> platform = kelvane::MakeSystemPlatform();
+    const std::string image =
+        romPath.empty() ? kelvane::cli::ProgramDirectory() + kelvane::kImageName : romPath;
+    if (!platform->FileExists(image)) {
+        kelvane::cli::Print(stderr, "kelvane: no ROM image " + image +
+                                        " to play; convert a MIDI file first\n");
+        return kExitFailure;
+    }
+    const kelvane::PlayResult result = kelvane::PlayImage(*platform, image);
+    kelvane::cli::Print(result.ok() ? stdout : stderr,
+                        "kelvane: " + kelvane::DescribePlayResult(result) + "\n");
+    return result.ok() ? kExitSuccess : kExitFailure;
+}
 
 }  // namespace
 
@@ -86,6 +108,8 @@ int main(int argc, char** argv) {
         } else if (argument == "--help" || argument == "-h") {
             kelvane::cli::Print(stdout, kUsage);
             return kExitSuccess;
+        } else if (argument == "--play") {
+            options.play = true;
         } else if (argument == "--version") {
             kelvane::cli::Print(stdout, kVersion);
             return kExitSuccess;
@@ -100,6 +124,7 @@ int main(int argc, char** argv) {
             return UsageError("unknown option " + argument);
         }
     }
+    if (options.midiFiles.empty() && options.play) return Play(options.romPath);
     if (options.midiFiles.empty()) return UsageError("no MIDI file given");
 
     ConsoleFrontEnd frontEnd;
@@ -113,6 +138,10 @@ int main(int argc, char** argv) {
     bool allConverted = true;
     for (const std::string& midiFile : options.midiFiles) {
         if (!converter.Run(midiFile, kelvane::SongNameOfPath(midiFile))) allConverted = false;
+    }
+    if (options.play) {
+        if (allConverted) return Play(options.romPath);
+        kelvane::cli::Print(stderr, "kelvane: not playing, since a conversion failed\n");
     }
     return allConverted ? kExitSuccess : kExitFailure;
 }
