@@ -1,0 +1,140 @@
+// The output paths, the template and the image, and outputs that cannot be
+// created or written.
+#include <gtest/gtest.h>
+
+#include "SongName.h"
+#include "TestSupport.h"
+
+namespace kelvane::test {
+namespace {
+
+Bytes SmallSong() {
+    return MidiFile()
+        .Add(Track().Tempo(0, 500000).End(0))
+        .Add(Track().Lyric(48, "hi").NoteOn(0, 60).NoteOff(240, 60).End(0))
+        .Build();
+}
+
+TEST(OutputSet, OutputsGoBesideTheMidiFile) {
+    InMemoryRun run;
+    ASSERT_TRUE(run.Convert(SmallSong(), "/music/song.live.mid"));
+    EXPECT_TRUE(run.files.Has("/music/song.live.asm"));
+    EXPECT_TRUE(run.files.Has("/music/song.live.h"));
+    EXPECT_TRUE(run.files.Has("/music/song.live.lrc"));
+    EXPECT_NE(run.Asm("/music/song.live").find("song.live_Square1:"), std::string::npos);
+}
+
+TEST(OutputSet, AFileNameWithoutExtensionStaysInItsFolder) {
+    InMemoryRun run;
+    ASSERT_TRUE(run.Convert(SmallSong(), "/music.old/song"));
+    EXPECT_TRUE(run.files.Has("/music.old/song.asm"));
+    EXPECT_FALSE(run.files.Has("/music.asm"));
+    EXPECT_NE(run.Asm("/music.old/song").find("\r\nsong_Square1:"), std::string::npos);
+}
+
+TEST(OutputSet, TheImageDiffersFromTheTemplateOnlyInTheSongBlock) {
+    InMemoryRun run;
+    ASSERT_TRUE(run.Convert(SmallSong()));
+    Bytes expected = StandInTemplate();
+    const Bytes& rom = run.Rom();
+    ASSERT_EQ(rom.size(), kImageSize);
+    EXPECT_TRUE(std::equal(rom.begin(), rom.begin() + kSongBlock, expected.begin()));
+    // Tempo, the first pointer, and Square1's five bytes; the rest is the template's.
+    std::size_t written = 0x800E + 5 - 0x8000;
+    EXPECT_TRUE(std::equal(rom.begin() + static_cast<long>(kSongBlock + written), rom.end(),
+                           expected.begin() + static_cast<long>(kSongBlock + written)));
+    EXPECT_EQ(run.Block(0x8000, 6), (Bytes{4, 4, 4, 4, 0x0E, 0x80}));
+}
+
+TEST(OutputSet, ALongerTemplateGivesItsFirst512K) {
+    InMemoryRun run;
+    run.files.Put(kTemplatePath, StandInTemplate(1 << 20));
+    ASSERT_TRUE(run.Convert(SmallSong()));
+    EXPECT_EQ(run.Rom().size(), kImageSize);
+}
+
+TEST(OutputSet, AMissingOrShortTemplateIsRefused) {
+    for (std::size_t size : {std::size_t{0}, kImageSize - 1, std::size_t{1}}) {
+        InMemoryRun run;
+        run.files.Put(kRomPath, Bytes{9});
+        if (size == 1) run.files.Remove(kTemplatePath);
+        else run.files.Put(kTemplatePath, StandInTemplate(size));
+        EXPECT_FALSE(run.Convert(SmallSong()));
+        EXPECT_EQ(run.ui.messages, std::vector<std::string>{"无法打开RZ31ST.bin文件"});
+        EXPECT_TRUE(run.ui.appended.empty());
+        EXPECT_EQ(run.Asm(), "");
+        EXPECT_EQ(run.H(), "");
+        EXPECT_EQ(run.Rom(), Bytes{9});
+    }
+}
+
+TEST(OutputSet, OutputsThatCannotBeCreated) {
+    struct Case {
+        std::string uncreatable;
+        bool asmLeft;
+        bool hLeft;
+    };
+    for (const Case& c : {Case{"/music/song.asm", false, false}, Case{"/music/song.h", true, false},
+                          Case{kRomPath, true, true}}) {
+        InMemoryRun run;
+        run.files.uncreatable.insert(c.uncreatable);
+        EXPECT_FALSE(run.Convert(SmallSong()));
+        EXPECT_EQ(run.ui.messages, std::vector<std::string>{"无法创建输出文件"});
+        EXPECT_TRUE(run.ui.appended.empty());
+        EXPECT_EQ(run.files.Has("/music/song.asm"), c.asmLeft);
+        EXPECT_EQ(run.files.Has("/music/song.h"), c.hLeft);
+        EXPECT_EQ(run.files.openSinks, 0);
+    }
+}
+
+TEST(OutputSet, TheCommandLineCanNameTheTemplateAndTheImage) {
+    InMemoryRun run;
+    run.files.Put("/elsewhere/t.bin", StandInTemplate());
+    run.files.Remove(kTemplatePath);
+    run.converter.SetTemplatePath("/elsewhere/t.bin");
+    run.converter.SetRomPath("/out/image.bin");
+    ASSERT_TRUE(run.Convert(SmallSong()));
+    EXPECT_TRUE(run.files.Has("/out/image.bin"));
+    EXPECT_FALSE(run.files.Has(kRomPath));
+}
+
+TEST(OutputSet, WriteFailuresAreReportedAndKeepTheOldImage) {
+    for (const std::string& path : {std::string("/music/song.asm"), std::string("/music/song.h"),
+                                    std::string(kRomPath)}) {
+        for (bool atClose : {false, true}) {
+            InMemoryRun run;
+            run.files.Put(kRomPath, Bytes{7, 7});
+            if (atClose) {
+                run.files.failClose.insert(path);
+            } else {
+                run.files.failWriteAt[path] = 0;
+            }
+            Bytes song = MidiFile().Add(Track().End(0)).Add(Track().Program(0, 1).End(0)).Build();
+            EXPECT_FALSE(run.Convert(song)) << path;
+            std::vector<std::string> tail(run.ui.appended.end() - 3, run.ui.appended.end());
+            EXPECT_EQ(tail, (std::vector<std::string>{"***错误*** 无法写入输出文件\n",
+                                                      "输出文件:/music/song.asm\n", "转换失败!\n"}))
+                << path;
+            if (path == kRomPath) {
+                EXPECT_EQ(run.Rom(), (Bytes{7, 7}));
+            }
+            EXPECT_EQ(run.files.openSinks, 0);
+            EXPECT_EQ(run.files.Has(std::string(kRomPath) + ".tmp"), false);
+        }
+    }
+}
+
+TEST(OutputSet, ALyricFileThatCannotBeWrittenGoesToStandardOutput) {
+    for (int fault = 0; fault < 3; ++fault) {
+        InMemoryRun run;
+        if (fault == 0) run.files.uncreatable.insert("/music/song.lrc");
+        if (fault == 1) run.files.failWriteAt["/music/song.lrc"] = 0;
+        if (fault == 2) run.files.failClose.insert("/music/song.lrc");
+        EXPECT_TRUE(run.Convert(SmallSong()));
+        EXPECT_EQ(run.console.str(), "***错误*** 无法创建歌词文件\n");
+        EXPECT_EQ(run.ui.appended.back(), "转换成功!\n");
+    }
+}
+
+}  // namespace
+}  // namespace kelvane::test

@@ -1,0 +1,76 @@
+// A whole conversion in memory: a recording front end, the files, and a
+// small assembler that spells the bytes a .asm text stands for.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Converter.h"
+#include "FrontEnd.h"
+#include "MemoryFileSystem.h"
+#include "MidiBuilder.h"
+
+namespace kelvane::test {
+
+constexpr char kProgramDirectory[] = "/prog/";
+constexpr char kTemplatePath[] = "/prog/RZ31ST.bin";
+constexpr char kRomPath[] = "/prog/ROM.BIN";
+constexpr std::size_t kImageSize = 0x80000;
+constexpr std::size_t kSongBlock = 0x78000;
+
+class RecordingFrontEnd : public FrontEnd {
+public:
+    std::vector<std::string> messages;
+    std::vector<std::string> appended;   // every logged line, in order
+    std::string statusText;
+    std::vector<std::string> progress;   // "range 6", "step 1", "stepit"
+
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ReplaceStatusText(const std::string& text, const std::string& line) override {
+        statusText = text;
+        appended.push_back(line);
+    }
+    void SetProgressRange(int n) override { progress.push_back("range " + std::to_string(n)); }
+    void SetProgressStep(int n) override { progress.push_back("step " + std::to_string(n)); }
+    void StepProgress() override { progress.push_back("stepit"); }
+    std::string ProgramDirectory() override { return kProgramDirectory; }
+};
+
+// A recognisable template: every byte differs from its neighbours.
+Bytes StandInTemplate(std::size_t size = kImageSize);
+
+struct InMemoryRun {
+    MemoryFileSystem files;
+    RecordingFrontEnd ui;
+    std::ostringstream console;
+    Converter converter{ui, files, console};
+
+    InMemoryRun();
+    // Puts the MIDI bytes at `path` and converts them with the path's song name.
+    bool Convert(const Bytes& midi, const std::string& path = "/music/song.mid");
+    std::string Asm(const std::string& base = "/music/song") const { return files.Text(base + ".asm"); }
+    std::string H(const std::string& base = "/music/song") const { return files.Text(base + ".h"); }
+    std::string Lrc(const std::string& base = "/music/song") const { return files.Text(base + ".lrc"); }
+    const Bytes& Rom() const { return files.Get(kRomPath); }
+    // Song block bytes from CPU address `from`, `count` of them.
+    Bytes Block(std::uint16_t from, std::size_t count) const;
+    std::uint16_t Pointer(int channel) const;
+};
+
+// Text with "\n" line ends becomes the CR LF text the files hold.
+std::string Crlf(const std::string& text);
+
+// The bytes that the db/dw lines of an .asm text spell, assembled from
+// `origin`, with MPCC_Wait = $00, MPCC_Timbre = $80, MPCC_Volume = $90,
+// MPCC_Inside = $A0, MPCC_End = $FF, pitch names 0 to 11 and every other
+// label from the .h file $00. Labels defined in the text get their addresses.
+struct Assembly {
+    Bytes bytes;
+    std::map<std::string, std::uint16_t> labels;
+};
+Assembly Assemble(const std::string& asmText, std::uint16_t origin);
+
+}  // namespace kelvane::test
