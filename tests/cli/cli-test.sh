@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The command line's contract: what goes to standard output and standard
+# error, the exit status, and where the files go.
+set -u
+kelvane=$1 template=$2 example=$3
+work=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+failures=0 checks=0
+
+check() {  # check NAME EXPECTED ACTUAL
+    checks=$((checks + 1))
+    if [ "$2" != "$3" ]; then
+        failures=$((failures + 1))
+        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
+    fi
+}
+
+run() {  # run ARGS...: sets out, err, status
+    out=$("$kelvane" "$@" 2>"$work/stderr"); status=$?
+    err=$(cat "$work/stderr")
+}
+
+cd "$work"
+mkdir music
+cp "$example" music/example.mid
+
+# A good song, by a relative path: the status lines on stdout, exit 0.
+run --template "$template" --rom "$work/ROM.BIN" music/example.mid
+check "good song: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!' "$out"
+check "good song: stderr" "" "$err"
+check "good song: status" 0 "$status"
+check "good song: outputs" "music/example.asm music/example.h music/example.lrc" "$(echo music/example.{asm,h,lrc})"
+check "good song: image size" 524288 "$(stat -c %s ROM.BIN)"
+
+# A fresh process that fails before its outputs: empty path, box on stderr.
+run --template "$template" --rom "$work/ROM.BIN" music/missing.mid
+check "missing: stdout" $'输出文件:\n转换失败!' "$out"
+check "missing: stderr" "无法打开MIDI文件" "$err"
+check "missing: status" 1 "$status"
+
+# Several files in one process: the failed one logs the previous path.
+printf 'not a midi file' > music/bad.mid
+run --template "$template" --rom "$work/ROM.BIN" music/example.mid music/bad.mid
+check "two files: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!\n输出文件:music/example.asm\n转换失败!' "$out"
+check "two files: stderr" "MIDI文件无法识别" "$err"
+check "two files: status" 1 "$status"
+
+# The default template and image live beside the program.
+mkdir prog
+cp "$kelvane" prog/kelvane
+cp "$template" prog/RZ31ST.bin
+out=$(prog/kelvane music/example.mid 2>&1); status=$?
+check "program directory: status" 0 "$status"
+check "program directory: image" 524288 "$(stat -c %s prog/ROM.BIN 2>/dev/null)"
+rm prog/RZ31ST.bin
+out=$(prog/kelvane music/example.mid 2>"$work/stderr"); status=$?
+check "no template: stderr" "无法打开RZ31ST.bin文件" "$(cat "$work/stderr")"
+check "no template: stdout" "" "$out"
+check "no template: status" 1 "$status"
+
+# A lyric file that cannot be created: its line goes to stdout, success stays.
+rm -f music/example.lrc && mkdir music/example.lrc
+run --template "$template" --rom "$work/ROM.BIN" music/example.mid
+check "lyric file: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n***错误*** 无法创建歌词文件\n输出文件:music/example.asm\n转换成功!' "$out"
+check "lyric file: status" 0 "$status"
+rmdir music/example.lrc
+
+# An output place that cannot be written: the box, no status line, and the
+# previous image stays whole.
+cp ROM.BIN previous.bin
+run --template "$template" --rom "$work/no-such-dir/ROM.BIN" music/example.mid
+check "unwritable image: stderr" "无法创建输出文件" "$err"
+check "unwritable image: stdout" "" "$out"
+check "unwritable image: status" 1 "$status"
+printf 'x' > music/blocker
+run --template "$template" --rom "$work/ROM.BIN" music/blocker/song.mid
+check "unreadable path: stderr" "无法打开MIDI文件" "$err"
+check "image untouched" "$(md5sum < previous.bin)" "$(md5sum < ROM.BIN)"
+
+# Usage.
+run
+check "no arguments: status" 2 "$status"
+check "no arguments: usage" 1 "$(grep -c '^Usage: kelvane' <<<"$err")"
+run --frobnicate x.mid
+check "unknown option: status" 2 "$status"
+run --rom
+check "option without value: status" 2 "$status"
+run --help
+check "help: status" 0 "$status"
+check "help: text" 1 "$(grep -c '^Usage: kelvane' <<<"$out")"
+run --version
+check "version" "kelvane 1.0.0.1" "$out"
+
+# A file name that starts with a dash, after "--".
+cp music/example.mid ./-dash.mid
+run --template "$template" --rom "$work/ROM.BIN" -- -dash.mid
+check "dash file: status" 0 "$status"
+check "dash file: output" 1 "$(ls -- -dash.asm | wc -l)"
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
