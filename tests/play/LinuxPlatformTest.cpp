@@ -96,15 +96,6 @@ TEST(MountTable, ProcMountsGivesSourceAndMountPointOnly) {
     EXPECT_FALSE(mounts[0].hasDeviceNumber);
 }
 
-TEST(MountTable, EscapesDecodeOnlyWhenComplete) {
-    EXPECT_EQ(kelvane::DecodeMountField("a\\011b\\012c"), "a\tb\nc");
-    EXPECT_EQ(kelvane::DecodeMountField("end\\04"), "end\\04");
-    EXPECT_EQ(kelvane::DecodeMountField("\\999"), "\\999");
-    EXPECT_EQ(kelvane::DecodeUdevName("PX4\\x20"), "PX4 ");
-    EXPECT_EQ(kelvane::DecodeUdevName("\\xe9\\x9f\\xb3"), "音");
-    EXPECT_EQ(kelvane::DecodeUdevName("a\\xZZ\\x2"), "a\\xZZ\\x2");
-}
-
 TEST(MountTable, WinePathsGoThroughDriveZ) {
     EXPECT_EQ(kelvane::WinePath("/home/u/my tools/ROM.BIN"), "Z:\\home\\u\\my tools\\ROM.BIN");
     EXPECT_EQ(kelvane::WinePath("out/ROM.BIN"), "out\\ROM.BIN");

@@ -56,14 +56,6 @@ public:
     bool FileExists(const std::string&) override { return true; }
 };
 
-TEST(DriveRoots, AreCToYInOrderWithoutZ) {
-    const std::vector<std::string> roots = kelvane::DriveRoots();
-    ASSERT_EQ(roots.size(), 23u);
-    EXPECT_EQ(roots.front(), "C:\\");
-    EXPECT_EQ(roots[2], "E:\\");
-    EXPECT_EQ(roots.back(), "Y:\\");
-}
-
 TEST(PlayDevice, FirstPx4DriveReceivesTheImageAndProbingStops) {
     FakePlatform platform;
     platform.labels = {{"D:\\", "DATA"}, {"E:\\", "PX4"}, {"G:\\", "PX4"}};
@@ -184,37 +176,8 @@ TEST(PlayEmulator, MissingEmulatorIsReported) {
     platform.startSucceeds = false;
     const PlayResult result = kelvane::PlayImage(platform);
     EXPECT_EQ(result.outcome, PlayResult::Outcome::EmulatorFailed);
-    EXPECT_EQ(result.error, "file not found");
-}
-
-TEST(PlayEmulator, NoRootsAtAllMeansTheEmulator) {
-    FakePlatform platform;
-    platform.roots.clear();
-    EXPECT_EQ(kelvane::PlayImage(platform).outcome, PlayResult::Outcome::EmulatorStarted);
-}
-
-TEST(PlayDescription, SaysWhatHappenedAndWhy) {
-    PlayResult result;
-    result.image = "C:\\tools\\ROM.BIN";
-    result.target = "E:\\ROM.BIN";
-    result.outcome = PlayResult::Outcome::Copied;
     EXPECT_EQ(kelvane::DescribePlayResult(result),
-              "copied C:\\tools\\ROM.BIN to the device as E:\\ROM.BIN");
-
-    result.outcome = PlayResult::Outcome::CopyFailed;
-    result.error = "disk full";
-    EXPECT_NE(kelvane::DescribePlayResult(result).find("cannot copy"), std::string::npos);
-    EXPECT_NE(kelvane::DescribePlayResult(result).find("disk full"), std::string::npos);
-
-    result.target = "C:\\tools\\duzer.exe";
-    result.outcome = PlayResult::Outcome::EmulatorStarted;
-    EXPECT_EQ(kelvane::DescribePlayResult(result),
-              "no device labelled PX4; started C:\\tools\\duzer.exe on C:\\tools\\ROM.BIN");
-
-    result.outcome = PlayResult::Outcome::EmulatorFailed;
-    result.error = "not found";
-    EXPECT_EQ(kelvane::DescribePlayResult(result),
-              "no device labelled PX4; cannot start C:\\tools\\duzer.exe: not found");
+              "no device labelled PX4; cannot start C:\\tools\\duzer.exe: file not found");
 }
 
 }  // namespace
