@@ -153,9 +153,11 @@ bool SpawnDetached(const std::vector<std::string>& args, std::string& error) {
         result = errno;
     } else {
         int status = 0;
-        while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-        }
-        result = WIFEXITED(status) ? WEXITSTATUS(status) : ECHILD;
+        pid_t waited = 0;
+        do {
+            waited = waitpid(middle, &status, 0);
+        } while (waited < 0 && errno == EINTR);
+        result = waited < 0 ? errno : WIFEXITED(status) ? WEXITSTATUS(status) : ECHILD;
     }
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
