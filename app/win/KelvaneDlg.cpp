@@ -1,0 +1,207 @@
+#include "KelvaneDlg.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <iostream>
+#include <vector>
+
+#include "AboutDlg.h"
+#include "Play.h"
+#include "SongName.h"
+#include "WideText.h"
+#include "resource.h"
+
+namespace {
+
+const wchar_t kAppName[] = L"Kelvane";
+
+// Icon 128 in the size the system wants for `metricX` x `metricY`, so that
+// the small icon is the drawn 16x16 image rather than the 32x32 one shrunk.
+HICON LoadAppIcon(int metricX, int metricY) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
+                                         IMAGE_ICON, GetSystemMetrics(metricX),
+                                         GetSystemMetrics(metricY), LR_DEFAULTCOLOR | LR_SHARED));
+}
+
+}  // namespace
+
+CKelvaneDlg::CKelvaneDlg(HWND parent)
+    : Dialog(IDD_KELVANE_DIALOG, parent),
+      icon_(LoadAppIcon(SM_CXICON, SM_CYICON)),
+      smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)),
+      converter_(*this, files_, std::cout) {}
+
+BOOL CKelvaneDlg::OnInitDialog() {
+    progress_ = Item(IDC_PROGRESS);
+    log_ = Item(IDC_STATUS);
+
+    if (HMENU sysMenu = GetSystemMenu(hwnd_, FALSE)) {
+        // LoadStringW with a zero length hands back a pointer to the resource
+        // text itself, which is not NUL-terminated.
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX,
+                                       reinterpret_cast<LPWSTR>(&text), 0);
+        if (length > 0) {
+            const std::wstring about(text, static_cast<std::size_t>(length));
+            AppendMenuW(sysMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(sysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        }
+    }
+
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+
+    DragAcceptFiles(hwnd_, TRUE);
+    return TRUE;
+}
+
+bool CKelvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+            OnSysCommand(static_cast<UINT>(wParam), lParam);
+            return true;
+        }
+        return false;  // the dialog manager's own system commands
+    case WM_PAINT:
+        if (!IsIconic(hwnd_)) {
+            return false;
+        }
+        OnPaint();
+        return true;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(OnQueryDragIcon());
+        return true;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return true;
+    case WM_COMMAND:
+        if (HIWORD(wParam) != BN_CLICKED) {
+            return false;
+        }
+        if (LOWORD(wParam) == IDC_BROWSE) {
+            OnBrowse();
+            return true;
+        }
+        if (LOWORD(wParam) == IDC_PLAY) {
+            OnPlay();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CKelvaneDlg::OnSysCommand(UINT, LPARAM) {
+    CAboutDlg about(hwnd_);
+    about.DoModal();
+}
+
+// Only reached while the dialog is minimised (see OnMessage), where a window
+// without a class icon has to draw its own.
+void CKelvaneDlg::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd_, &paint);
+    SendMessageW(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int iconWidth = GetSystemMetrics(SM_CXICON);
+    const int iconHeight = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+    EndPaint(hwnd_, &paint);
+}
+
+HCURSOR CKelvaneDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(icon_);
+}
+
+void CKelvaneDlg::OnBrowse() {
+    // The filter in its familiar '|'-separated form; the API wants NULs.
+    std::wstring filter = L"MIDI文件(*.mid)|*.mid||";
+    for (wchar_t& c : filter) {
+        if (c == L'|') {
+            c = L'\0';
+        }
+    }
+    // Large enough for long paths; the dialog fails cleanly on longer ones.
+    std::vector<wchar_t> file(32768, L'\0');
+
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = L"midi";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&ofn)) {
+        return;  // cancelled: path and song name stay as they were
+    }
+    ChooseMidiFile(file.data());
+}
+
+// A dropped file is taken as if Browse had chosen it: the first one only,
+// and nothing at all when it is a folder.
+void CKelvaneDlg::OnDropFiles(HDROP drop) {
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path;
+    if (length > 0 && length != 0xFFFFFFFFu) {
+        path.resize(length + 1);
+        path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    }
+    DragFinish(drop);
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return;
+    }
+    ChooseMidiFile(path);
+}
+
+void CKelvaneDlg::ChooseMidiFile(const std::wstring& path) {
+    midiPath_ = path;
+    songName_ = kelvane::Widen(kelvane::SongNameOfPath(kelvane::Narrow(path)));
+    SetDlgItemTextW(hwnd_, IDC_MIDI_PATH, midiPath_.c_str());
+}
+
+void CKelvaneDlg::OnOK() {
+    // One conversion run; the dialog stays open for the next.
+    converter_.Run(kelvane::Narrow(midiPath_), kelvane::Narrow(songName_));
+}
+
+void CKelvaneDlg::OnPlay() {
+    // The dialog stays silent whatever happens: no box, no status line.
+    auto platform = kelvane::MakeSystemPlatform();
+    kelvane::PlayImage(*platform);
+}
+
+void CKelvaneDlg::ShowMessage(const std::string& text) {
+    // A plain OK box carries the warning icon, as the framework's message
+    // boxes always did.
+    MessageBoxW(hwnd_, kelvane::Widen(text).c_str(), kAppName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CKelvaneDlg::ReplaceStatusText(const std::string& text, const std::string&) {
+    // The lines end in a bare "\n", which the static control breaks on.
+    SetWindowTextW(log_, kelvane::Widen(text).c_str());
+}
+
+void CKelvaneDlg::SetProgressRange(int trackCount) {
+    SendMessageW(progress_, PBM_SETRANGE32, 0, trackCount);
+}
+
+void CKelvaneDlg::SetProgressStep(int step) {
+    SendMessageW(progress_, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+}
+
+void CKelvaneDlg::StepProgress() {
+    SendMessageW(progress_, PBM_STEPIT, 0, 0);
+}
+
+std::string CKelvaneDlg::ProgramDirectory() {
+    return kelvane::Narrow(kelvane::ModuleDirectory());
+}

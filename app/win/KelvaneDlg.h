@@ -1,0 +1,52 @@
+// The main dialog (template 102). It holds the chosen MIDI path and song name
+// and hands them to the engine on Convert; it is also the engine's front end,
+// showing the run's messages, status lines and progress in its controls.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "Converter.h"
+#include "Dialog.h"
+#include "FileSystem.h"
+#include "FrontEnd.h"
+#include "Win32.h"
+
+class CKelvaneDlg : public Dialog, public kelvane::FrontEnd {
+public:
+    explicit CKelvaneDlg(HWND parent);
+
+    // kelvane::FrontEnd
+    void ShowMessage(const std::string& text) override;
+    void ReplaceStatusText(const std::string& text, const std::string& appendedLine) override;
+    void SetProgressRange(int trackCount) override;
+    void SetProgressStep(int step) override;
+    void StepProgress() override;
+    std::string ProgramDirectory() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnBrowse();
+    void OnPlay();
+    void OnDropFiles(HDROP drop);
+
+    // Takes `path` as the MIDI file, as Browse does when a file is chosen.
+    void ChooseMidiFile(const std::wstring& path);
+
+    HWND progress_ = nullptr;  // control 1002, valid while the dialog is open
+    HWND log_ = nullptr;       // control 1004
+    std::wstring midiPath_;
+    HICON icon_;
+    HICON smallIcon_;
+    std::wstring songName_;
+    kelvane::DiskFileSystem files_;
+    // Holds the failure flag, the status log and the conversion state.
+    kelvane::Converter converter_;
+};

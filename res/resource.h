@@ -1,0 +1,23 @@
+// Resource ids shared by the resource script and the dialog code.
+// Typed prefixes: IDD_ dialog template, IDS_ string, IDR_ icon, IDC_ control,
+// IDM_ system-menu command.
+#pragma once
+
+#define IDD_ABOUTBOX        100
+#define IDS_ABOUTBOX        101
+#define IDD_KELVANE_DIALOG  102
+#define IDR_MAINFRAME       128
+
+#define IDC_MIDI_PATH       1000
+#define IDC_BROWSE          1001
+#define IDC_PROGRESS        1002
+#define IDC_STATUS          1004
+#define IDC_PLAY            1005
+
+// System-menu commands must keep the low four bits clear: the system uses
+// them, so a handler compares (id & 0xFFF0).
+#define IDM_ABOUTBOX        0x0010
+
+#ifndef IDC_STATIC
+#define IDC_STATIC          (-1)
+#endif
