@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Writes the files the Wine tests convert, into DIR:
+
+  six.mid     a whole song: conductor track and the five channels, division
+              480, with program changes, volumes, notes and lyrics (some in GBK)
+  seven.mid   the same with one more channel track: more than the program takes
+  RZ31ST.bin  a stand-in template ROM, 512 KB of a fixed pattern
+
+Usage: make-test-files.py DIR
+"""
+import os
+import struct
+import sys
+
+DIVISION = 480
+QUARTER = DIVISION
+EIGHTH = DIVISION // 2
+TEMPLATE_SIZE = 512 * 1024
+
+
+class Track:
+    """One track chunk, built event by event; each event takes its delta."""
+
+    def __init__(self):
+        self.data = bytearray()
+
+    def _delta(self, ticks):
+        groups = [ticks & 0x7F]
+        ticks >>= 7
+        while ticks:
+            groups.append(0x80 | (ticks & 0x7F))
+            ticks >>= 7
+        self.data += bytes(reversed(groups))
+
+    def event(self, delta, *data):
+        self._delta(delta)
+        self.data += bytes(data)
+        return self
+
+    def meta(self, delta, kind, payload):
+        self._delta(delta)
+        self.data += bytes((0xFF, kind, len(payload))) + payload
+        return self
+
+    def tempo(self, delta, microseconds_per_quarter):
+        return self.meta(delta, 0x51, microseconds_per_quarter.to_bytes(3, "big"))
+
+    def name(self, delta, text):
+        return self.meta(delta, 0x03, text.encode("ascii"))
+
+    def lyric(self, delta, text):
+        return self.meta(delta, 0x05, text.encode("gbk"))
+
+    def program(self, delta, channel, number):
+        return self.event(delta, 0xC0 | channel, number)
+
+    def volume(self, delta, channel, value):
+        return self.event(delta, 0xB0 | channel, 7, value)
+
+    def note(self, delta, channel, key, length, velocity=100):
+        """A note that starts `delta` ticks after the last event and lasts `length`."""
+        self.event(delta, 0x90 | channel, key, velocity)
+        return self.event(length, 0x80 | channel, key, 0)
+
+    def end(self, delta=0):
+        return self.meta(delta, 0x2F, b"")
+
+    def chunk(self):
+        return b"MTrk" + struct.pack(">I", len(self.data)) + bytes(self.data)
+
+
+def midi_file(tracks, file_format=1, division=DIVISION):
+    header = b"MThd" + struct.pack(">IHHH", 6, file_format, len(tracks), division)
+    return header + b"".join(t.chunk() for t in tracks)
+
+
+def conductor():
+    return Track().name(0, "Kelvane test").tempo(0, 500000).end(QUARTER * 8)
+
+
+def melody(channel, program, keys, lyrics=()):
+    track = Track().program(0, channel, program).volume(0, channel, 100)
+    for i, key in enumerate(keys):
+        if i < len(lyrics):
+            track.lyric(0, lyrics[i])
+        track.note(0 if i == 0 else EIGHTH, channel, key, QUARTER)
+    return track.end()
+
+
+def channel_tracks():
+    return [
+        melody(0, 80, [60, 62, 64, 65, 67], lyrics=["小", "星", "Star", "light"]),
+        melody(1, 81, [48, 52, 55, 60]),
+        melody(2, 33, [36, 43, 36, 43]),
+        melody(9, 0, [36, 38, 42, 38]),   # noise: percussion notes get labels
+        melody(9, 0, [35, 35, 40]),       # DPCM
+    ]
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: make-test-files.py DIR")
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    six = [conductor()] + channel_tracks()
+    seven = six + [melody(3, 1, [72, 74])]
+    with open(os.path.join(out, "six.mid"), "wb") as f:
+        f.write(midi_file(six))
+    with open(os.path.join(out, "seven.mid"), "wb") as f:
+        f.write(midi_file(seven))
+    with open(os.path.join(out, "RZ31ST.bin"), "wb") as f:
+        f.write(bytes((i * 7 + (i >> 12)) & 0xFF for i in range(TEMPLATE_SIZE)))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The dialog as built: template 102 live and in the resources, the About box
+# from the system menu, the title bar's icon, and Exit.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
+. "$here/kelvane.sh"
+
+wine_setup
+kelvane_start
+
+layout=$(drv layout "$(wine_path "$KELVANE_APP/Kelvane.exe")")
+rc=$?
+printf '%s\n' "$layout"
+expect_eq "every layout and resource check" 0 "$rc"
+
+shot="$WINE_TEST_DIR/dialog.png"
+kelvane_screenshot "$shot"
+# The title bar's icon is our small icon, whose tile is #1F5F8F.
+tile=$(convert "$shot" -crop 20x20+0+0 +repage txt:- | grep -ci '#1F5F8F')
+expect_true "the title bar shows the program's icon ($tile tile pixels)" test "$tile" -ge 30
+
+expect_eq "system menu opens" "system menu open" "$(drv sysmenu)"
+wine_screenshot "$WINE_TEST_DIR/menu.png"
+kelvane_keep "$WINE_TEST_DIR/menu.png" system-menu.png
+
+about=$(drv about)
+expect_eq "About box from the system menu" "关于 kelvane
+about item: -1 (icon)
+about item: -1 kelvane 1.0 版
+about item: -1 MIDI 音乐转换程序
+about item: 1 确定
+about closed" "$(sed 's/^about: //' <<<"$about")"
+expect_eq "the dialog is still there after the About box" 0 "$(drv rect >/dev/null; echo $?)"
+
+expect_eq "Exit ends the program" "exited" "$(drv exit)"
+wine_finish
