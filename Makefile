@@ -20,10 +20,15 @@ build-asan:
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKELVANE_SANITIZE=ON >/dev/null
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 
+# The Windows programs, cross-built, and their zip for users.
+VERSION     := $(shell sed -n 's/^project.kelvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+WIN_ZIP     := dist/kelvane-$(VERSION)-win32.zip
+
 windows:
 	cmake -S . -B $(BUILD_WIN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 	cmake --build $(BUILD_WIN) -j $(JOBS)
+	app/win/package.sh $(BUILD_WIN) $(VERSION) $(WIN_ZIP)
 
 demo: deps build
 	@scripts/demo.sh $(BUILD)
