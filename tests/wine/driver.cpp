@@ -7,8 +7,10 @@
 //   driver layout EXE   dialog 102 live and in EXE's resources; about box 100,
 //                        string 101, icon, version block, manifest, glyphs
 //   driver browse PATH   Browse, type PATH into the file dialog, OK; prints edit 1000
+//   driver cancel-browse Browse, then Cancel; prints edit 1000
 //   driver convert       Convert; prints each message box, then the status text
 //                        and the progress bar
+//   driver play          Play; prints each message box, the status text and the bar
 //   driver status        the status text and the progress bar
 //   driver sysmenu       opens the system menu and leaves it open
 //   driver about         picks the About item of the system menu; prints the box's texts
@@ -587,6 +589,34 @@ int Browse(const std::wstring& path) {
     return 0;
 }
 
+// Browse, then Cancel in the file dialog.
+int CancelBrowse() {
+    HWND main = RequireMainDialog();
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 1001)));
+    HWND files = WaitFor([&] { return FindOwnedDialog(main); });
+    if (files == nullptr) {
+        Print("FAIL no file dialog");
+        return 1;
+    }
+    PostMessageW(files, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    if (WaitFor([&] { return IsWindow(files) ? nullptr : main; }) == nullptr) {
+        Print("FAIL the file dialog stayed open");
+        return 1;
+    }
+    Settle(main);
+    Print("path: " + Escaped(TextOf(GetDlgItem(main, 1000))));
+    return 0;
+}
+
+// Play; prints any box it shows (there should be none) and the status text.
+int Play() {
+    HWND main = RequireMainDialog();
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 1005)));
+    CloseBoxesUntilIdle(main);
+    PrintStatus(main);
+    return 0;
+}
+
 int Status() {
     PrintStatus(RequireMainDialog());
     return 0;
@@ -700,13 +730,16 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring arg = argc > 2 ? argv[2] : L"";
     if (command == L"layout" && argc == 3) return Layout(arg);
     if (command == L"browse" && argc == 3) return Browse(arg);
+    if (command == L"cancel-browse") return CancelBrowse();
     if (command == L"convert") return Convert();
+    if (command == L"play") return Play();
     if (command == L"status") return Status();
     if (command == L"sysmenu") return SystemMenu();
     if (command == L"about") return About();
     if (command == L"drop" && argc == 3) return Drop(arg);
     if (command == L"exit") return Exit();
     if (command == L"rect") return Rect();
-    Print("usage: driver layout EXE | browse PATH | convert | status | sysmenu | about | drop PATH | exit | rect");
+    Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | status | sysmenu | about | "
+          "drop PATH | exit | rect");
     return 2;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A whole conversion through the dialog: Browse picks a song with a Chinese
 # name through the real file dialog, Convert runs it, the status lines and the
-# progress bar show the run, and the files equal what the command line writes.
+# progress bar show the run, the files equal what the command line writes, and
+# Play hands the image to the device.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
@@ -10,8 +11,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 wine_setup
 kelvane_files
 # The song on drive D:, in a folder whose name has Chinese and a space.
-mkdir -p "$WINE_TEST_DIR/d"
+mkdir -p "$WINE_TEST_DIR/d" "$WINE_TEST_DIR/device"
 wine_add_drive d "$WINE_TEST_DIR/d" ""
+# And the device, for Play.
+wine_add_drive f "$WINE_TEST_DIR/device" PX4
 wine_restart
 songs="$WINE_TEST_DIR/d/我的 歌曲"
 mkdir -p "$songs"
@@ -61,6 +64,12 @@ run=$(drv convert)
 expect_eq "a second Convert shows the same lines" "$expected_status" "$(field status "$run")"
 expect_eq "a second Convert fills the bar again" "6 of 0..6" "$(field progress "$run")"
 expect_true "ROM.BIN unchanged by the second run" cmp "$KELVANE_APP/ROM.BIN" "$cli/ROM.BIN"
+
+# Play: the image goes onto the device, silently.
+play=$(drv play)
+expect_eq "Play shows no box" "" "$(field box "$play")"
+expect_eq "Play leaves the status lines" "$expected_status" "$(field status "$play")"
+expect_true "Play copies ROM.BIN onto the PX4 drive" cmp "$KELVANE_APP/ROM.BIN" "$WINE_TEST_DIR/device/ROM.BIN"
 
 expect_eq "Exit ends the program" "exited" "$(drv exit)"
 wine_finish

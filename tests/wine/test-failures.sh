@@ -24,6 +24,9 @@ seven=$(wine_path "$KELVANE_FILES/seven.mid")
 drop=$(drv drop "$seven")
 expect_eq "a dropped file is taken as the MIDI path" "${seven//\\/\\\\}" "$(field path "$drop")"
 
+browse=$(drv cancel-browse)
+expect_eq "Browse cancelled: the path stays" "${seven//\\/\\\\}" "$(field path "$browse")"
+
 run=$(drv convert)
 printf '%s\n' "$run"
 expect_eq "seven tracks: the box" "Kelvane | MIDI轨道数太多" "$(field box "$run")"
