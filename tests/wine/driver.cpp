@@ -537,18 +537,22 @@ int Layout(const std::wstring& exe) {
 }
 
 // Closes every message box that the run shows, printing its text, until the
-// Convert handler has returned.
+// handler has returned. A box is shown only once its modal loop is idle, so
+// "no box" counts only when two answers 150 ms apart agree.
 void CloseBoxesUntilIdle(HWND main) {
-    for (;;) {
+    int quiet = 0;
+    while (quiet < 2) {
         if (!Settle(main)) {
             Print("FAIL the dialog stopped answering");
             ExitProcess(101);
         }
         HWND box = FindOwnedDialog(main);
         if (box == nullptr) {
-            Sleep(100);
-            if (Settle(main) && (box = FindOwnedDialog(main)) == nullptr) return;
+            ++quiet;
+            Sleep(150);
+            continue;
         }
+        quiet = 0;
         Print("box: " + Escaped(TextOf(box)) + " | " + Escaped(TextOf(GetDlgItem(box, 0xFFFF))));
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         WaitFor([&] { return IsWindow(box) ? nullptr : main; }, 5000);
