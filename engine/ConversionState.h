@@ -92,8 +92,10 @@ struct ConversionState {
     std::uint32_t lyricGap = 0;
     bool hasLyrics = false;
     std::uint32_t lyricCount = 0;
-    std::uint32_t lyricGaps[kLyricCapacity] = {};
-    char lyricTexts[kLyricCapacity][kLyricTextSize] = {};
+    // Left uninitialised: entries are read only below lyricCount, and zeroing
+    // half a megabyte touched every page of it in each process that converts.
+    std::uint32_t lyricGaps[kLyricCapacity];
+    char lyricTexts[kLyricCapacity][kLyricTextSize];
     TrackState track;
 
     int trackIndex = 0;         // the track being translated, for reports
@@ -147,5 +149,34 @@ struct ConversionState {
     // Lyrics.
     void WriteLyricFile();
 };
+
+// The cursor reads run once or more per event, so they are inline.
+
+inline bool ConversionState::ReadByte(std::uint8_t& value) {
+    if (eventCursor >= eventEnd) return false;
+    value = midiData[eventCursor++];
+    return true;
+}
+
+inline bool ConversionState::PeekByte(std::size_t position, std::uint8_t& value) const {
+    if (position >= eventEnd) return false;
+    value = midiData[position];
+    return true;
+}
+
+// The value keeps its low 32 bits however many bytes the quantity has.
+inline bool ConversionState::ReadVarLen(std::uint32_t& value) {
+    std::size_t cursor = eventCursor;
+    std::uint32_t result = 0;
+    std::uint8_t byte;
+    do {
+        if (cursor >= eventEnd) return false;
+        byte = midiData[cursor++];
+        result = (result << 7) + (byte & 0x7F);
+    } while (byte & 0x80);
+    eventCursor = cursor;
+    value = result;
+    return true;
+}
 
 }  // namespace kelvane

@@ -87,38 +87,13 @@ bool ConversionState::ReadTrackChunkHeader() {
     return true;
 }
 
-bool ConversionState::ReadByte(std::uint8_t& value) {
-    if (eventCursor >= eventEnd) return false;
-    value = midiData[eventCursor++];
-    return true;
-}
-
-bool ConversionState::PeekByte(std::size_t position, std::uint8_t& value) const {
-    if (position >= eventEnd) return false;
-    value = midiData[position];
-    return true;
-}
-
-// The value keeps its low 32 bits however many bytes the quantity has.
-bool ConversionState::ReadVarLen(std::uint32_t& value) {
-    std::size_t cursor = eventCursor;
-    std::uint32_t result = 0;
-    std::uint8_t byte;
-    do {
-        if (cursor >= eventEnd) return false;
-        byte = midiData[cursor++];
-        result = (result << 7) + (byte & 0x7F);
-    } while (byte & 0x80);
-    eventCursor = cursor;
-    value = result;
-    return true;
-}
-
 // Keeps the first kTextLimit bytes of the text; the cursor moves on by n.
 bool ConversionState::ReadText(std::uint32_t n) {
     if (!Remains(n)) return false;
     std::size_t kept = std::min<std::uint32_t>(n, kTextLimit);
-    std::memcpy(scratch, &midiData[eventCursor], kept);
+    // An empty text may stand at the very end of the data, where indexing the
+    // buffer would step past it.
+    std::memcpy(scratch, midiData.data() + eventCursor, kept);
     scratch[kept] = '\0';
     for (std::size_t i = 0; i < kept; ++i)
         if (scratch[i] == '\n' || scratch[i] == '\r') scratch[i] = ' ';

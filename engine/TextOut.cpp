@@ -33,24 +33,15 @@ void TextOut::Abandon() {
     sink_.reset();
 }
 
-TextOut& TextOut::Text(const char* text, std::size_t size) {
-    if (size > kBufferSize - used_) {
-        Flush();
-        if (size > kBufferSize) {
-            if (sink_ && !failed_ && !sink_->Write(text, size)) failed_ = true;
-            return *this;
-        }
+// A piece larger than the whole buffer goes straight to the sink.
+TextOut& TextOut::TextAfterFlush(const char* text, std::size_t size) {
+    Flush();
+    if (size > kBufferSize) {
+        if (sink_ && !failed_ && !sink_->Write(text, size)) failed_ = true;
+        return *this;
     }
     std::memcpy(buffer_.get() + used_, text, size);
     used_ += size;
-    return *this;
-}
-
-TextOut& TextOut::CText(const char* text) { return Text(text, std::strlen(text)); }
-
-TextOut& TextOut::Char(char c) {
-    if (used_ == kBufferSize) Flush();
-    buffer_[used_++] = c;
     return *this;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -25,13 +26,25 @@ public:
     // Closes without caring for the result (a run that is given up).
     void Abandon();
 
-    TextOut& Text(const char* text, std::size_t size);
+    // The common case, a piece that fits the buffer, is inline: most pieces
+    // are literals of a few bytes, and a call per piece cost more than the
+    // copy.
+    TextOut& Text(const char* text, std::size_t size) {
+        if (size > kBufferSize - used_) return TextAfterFlush(text, size);
+        std::memcpy(buffer_.get() + used_, text, size);
+        used_ += size;
+        return *this;
+    }
     template <std::size_t N>
     TextOut& Text(const char (&literal)[N]) { return Text(literal, N - 1); }
     TextOut& Text(const std::string& text) { return Text(text.data(), text.size()); }
     // A NUL-terminated text copied byte for byte.
-    TextOut& CText(const char* text);
-    TextOut& Char(char c);
+    TextOut& CText(const char* text) { return Text(text, std::strlen(text)); }
+    TextOut& Char(char c) {
+        if (used_ == kBufferSize) Flush();
+        buffer_[used_++] = c;
+        return *this;
+    }
     TextOut& Decimal(std::int64_t value);
     TextOut& Hex2(unsigned value);  // at least two upper-case digits
     TextOut& EndLine() { return Text("\r\n", 2); }
@@ -39,6 +52,7 @@ public:
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
     void Flush();
+    TextOut& TextAfterFlush(const char* text, std::size_t size);
 
     std::unique_ptr<ByteSink> sink_;
     std::unique_ptr<char[]> buffer_;
