@@ -3,9 +3,10 @@ JOBS        ?= $(shell nproc)
 BUILD       := build
 BUILD_ASAN  := build-asan
 BUILD_WIN   := build-win
+BUILD_BENCH := build-bench
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all deps build build-asan windows demo test clean
+.PHONY: all deps build build-asan windows demo test bench clean
 
 all: build
 
@@ -37,5 +38,11 @@ test: deps build build-asan windows
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -LE 'wine|fuzz'
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+bench:
+	@KELVANE_NATIVE_ONLY=1 scripts/install-deps.sh
+	cmake -S . -B $(BUILD_BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DKELVANE_BENCH=ON -DKELVANE_TESTS=OFF >/dev/null
+	cmake --build $(BUILD_BENCH) -j $(JOBS)
+	bench/run.sh $(BUILD_BENCH)
+
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WIN) dist
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WIN) $(BUILD_BENCH) dist

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# make bench: the allocation check, the conversion benchmarks and the
+# whole-process timing, then one small table. Its last two lines are
+# "engine MB/s: N" (the large song) and "e2e/cp ratio: R", for scripts.
+# MB is 2^20 bytes, as Google Benchmark prints it; rates and times in memory
+# are per CPU second of the process (Google Benchmark's default), which a
+# shared machine disturbs less than the wall clock.
+#
+# Usage: bench/run.sh [BUILD_DIR]   (default build-bench, built with KELVANE_BENCH=ON)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-build-bench}
+case $build in /*) ;; *) build="$top/$build" ;; esac
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+load=$(cut -d' ' -f1 /proc/loadavg)
+
+echo "== allocations"
+"$build/bench/allocation_test" --gtest_brief=1 | tee "$work/alloc.txt"
+
+echo "== conversion in memory (median of 5)"
+"$build/bench/conversion_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$work/bench.json" --benchmark_out_format=json
+
+echo "== whole process"
+"$top/bench/e2e.sh" "$build" | tee "$work/e2e.txt"
+
+python3 - "$work" "$load" <<'EOF'
+import json, os, platform, re, sys
+
+work, load = sys.argv[1:]
+MB = 1 << 20
+runs = {b["run_name"]: b for b in json.load(open(work + "/bench.json"))["benchmarks"]
+        if b.get("aggregate_name") == "median"}
+
+def seconds(b):
+    scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b["time_unit"]]
+    return b["cpu_time"] * scale
+
+def per_run(b):
+    t = seconds(b)
+    return f"{t * 1e6:.1f} us" if t < 1e-3 else f"{t * 1e3:.2f} ms"
+
+cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")),
+           platform.machine())
+print()
+print(f"== Kelvane benchmarks: {os.cpu_count()} cores, {cpu}; load average {load} at start")
+print(f"{'in memory':34} {'MIDI MB/s':>10} {'lines/s':>10} {'per run':>10}")
+for name, label in (("BM_ConvertExample", "example song"),
+                    ("BM_ConvertLarge", "large song"),
+                    ("BM_ConvertLargeKeepingOutputs", "large song, outputs kept")):
+    b = runs[name]
+    size = b["midi_bytes"]
+    size_text = f"{size / MB:.2f} MB" if size >= MB / 4 else f"{size:.0f} B"
+    print(f"{label + ' (' + size_text + ')':34} {b['bytes_per_second'] / MB:10.1f} "
+          f"{b['asm_lines'] / 1e6:9.1f}M {per_run(b):>10}")
+b = runs["BM_ReadVarLen"]
+print(f"{'ReadVarLen, mixed lengths':34} {b['bytes_per_second'] / MB:10.1f} "
+      f"{b['quantities'] / 1e6:9.1f}M quantities/s")
+alloc = open(work + "/alloc.txt").read()
+m = re.search(r"allocations per run: (\d+) for (\d+) events, (\d+) for (\d+) events", alloc)
+if m:
+    print(f"{'allocations per run':34} {m[1]} ({m[2]} events), {m[3]} ({m[4]} events)")
+e2e = dict(line.split(": ", 1) for line in open(work + "/e2e.txt").read().splitlines())
+print(f"{'whole process, medians':34} kelvane {e2e['kelvane example.mid'].split(' (')[0]}, "
+      f"cp {e2e['cp 512 KB template'].strip()}, true {e2e['true'].strip()}")
+print(f"e2e/true ratio: {e2e['e2e/true ratio']}")
+print(f"engine MB/s: {runs['BM_ConvertLarge']['bytes_per_second'] / MB:.1f}")
+print(f"e2e/cp ratio: {e2e['e2e/cp ratio']}")
+EOF
