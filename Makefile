@@ -4,9 +4,11 @@ BUILD       := build
 BUILD_ASAN  := build-asan
 BUILD_WIN   := build-win
 BUILD_BENCH := build-bench
+BUILD_FUZZ  := build-fuzz
+FUZZ_SECONDS ?= 60
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all deps build build-asan windows demo test bench clean
+.PHONY: all deps build build-asan windows fuzz-build fuzz demo test bench clean
 
 all: build
 
@@ -31,10 +33,18 @@ windows:
 	cmake --build $(BUILD_WIN) -j $(JOBS)
 	app/win/package.sh $(BUILD_WIN) $(VERSION) $(WIN_ZIP)
 
+# libFuzzer targets, built with clang; `make fuzz FUZZ_SECONDS=600` fuzzes for ten minutes.
+fuzz-build:
+	cmake -S fuzz -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(BUILD_FUZZ) -j $(JOBS)
+
+fuzz: deps fuzz-build
+	@fuzz/run-fuzz.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
 demo: deps build
 	@scripts/demo.sh $(BUILD)
 
-test: deps build build-asan windows
+test: deps build build-asan windows fuzz-build
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -LE 'wine|fuzz'
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -45,4 +55,4 @@ bench:
 	bench/run.sh $(BUILD_BENCH)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WIN) $(BUILD_BENCH) dist
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WIN) $(BUILD_BENCH) $(BUILD_FUZZ) dist

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# make fuzz: both targets for SECONDS seconds in all, four fifths of the time
+# to the MIDI bytes and the rest to templates and output faults. The corpus
+# grows in BUILD/corpus across sessions; findings land in BUILD/findings.
+# Prints executions, executions per second and coverage (edges of the engine
+# reached, of all it has); exits non-zero on any finding.
+#   fuzz/run-fuzz.sh BUILD SECONDS
+set -uo pipefail
+build=${1:-build-fuzz}
+seconds=${2:-60}
+top=$(cd "$(dirname "$0")/.." && pwd)
+regress="$top/tests/data/regress"
+
+case "$seconds" in ''|*[!0-9]*) echo "run-fuzz: FUZZ_SECONDS must be a whole number of seconds" >&2; exit 2 ;; esac
+conversion_seconds=$(( seconds * 4 / 5 ))
+[ "$conversion_seconds" -ge 1 ] || conversion_seconds=1
+template_seconds=$(( seconds - conversion_seconds ))
+[ "$template_seconds" -ge 1 ] || template_seconds=1
+
+findings="$build/findings"
+mkdir -p "$findings" "$build/corpus/conversion" "$build/corpus/template" "$build/corpus/regress-template"
+find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$build/corpus/regress-template/" \;
+
+# Runs one target; prints its summary; returns libFuzzer's status.
+fuzz() {
+    local target=$1 secs=$2
+    shift 2
+    local log="$build/$target.log"
+    echo "== $target for $secs s"
+    "$build/$target" -max_total_time="$secs" -print_final_stats=1 -timeout=10 -max_len=8192 \
+        -artifact_prefix="$findings/$target-" "$@" >"$log" 2>&1
+    local status=$?
+    local edges executions rate final
+    edges=$(sed -nE 's/.*\(([0-9]+) inline 8-bit counters\).*/\1/p' "$log" | head -1)
+    executions=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$')
+    rate=$(grep -oE 'stat::average_exec_per_sec: *[0-9]+' "$log" | grep -oE '[0-9]+$')
+    final=$(grep -E '^#[0-9]+' "$log" | grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[0-9a-zA-Z]+' | tail -1)
+    local cov=${final#cov: }
+    cov=${cov%% *}
+    echo "   executions:     ${executions:-?}"
+    echo "   executions/s:   ${rate:-?}"
+    if [ -n "$cov" ] && [ -n "$edges" ]; then
+        echo "   coverage:       $cov of $edges engine edges ($(( 100 * cov / edges ))%)  [$final]"
+    else
+        echo "   coverage:       ${final:-?}"
+    fi
+    if [ $status -ne 0 ]; then
+        echo "   FINDING (status $status); the log says:"
+        grep -v '^#\|^"\|^INFO:' "$log" | tail -30 | sed 's/^/     /'
+    fi
+    return $status
+}
+
+status=0
+fuzz conversion_fuzzer "$conversion_seconds" \
+    "$build/corpus/conversion" "$build/seeds/conversion" "$regress" || status=1
+fuzz template_fuzzer "$template_seconds" \
+    "$build/corpus/template" "$build/seeds/template" "$build/corpus/regress-template" || status=1
+
+if [ -n "$(ls -A "$findings")" ]; then
+    echo "== findings in $findings:"
+    ls -l "$findings" | tail -n +2 | sed 's/^/   /'
+    echo "   Mend the engine, then keep each input as a test: copy it into tests/data/regress/"
+    echo "   (an input of template_fuzzer under a name starting with \"template-\")."
+    status=1
+else
+    echo "== no findings"
+fi
+exit $status

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# A short, fixed fuzz run for ctest: both targets over their seed corpus and
+# every input under tests/data/regress/, then a fixed number of mutations
+# from a fixed seed. Exit 77 (skipped) when the fuzz build is missing.
+#   fuzz/smoke.sh BUILD_FUZZ REGRESS_DIR RUNS
+set -euo pipefail
+build=$1
+regress=$2
+runs=${3:-3000}
+
+for target in conversion_fuzzer template_fuzzer; do
+    if [ ! -x "$build/$target" ] || [ ! -d "$build/seeds" ]; then
+        echo "fuzz smoke: no fuzz build at $build (make fuzz-build makes it)"
+        exit 77
+    fi
+done
+
+work="$build/smoke"
+rm -rf "$work"
+mkdir -p "$work/conversion" "$work/template" "$work/regress-template"
+# Inputs of the template fuzzer carry two set-up bytes; the rest are MIDI files.
+find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$work/regress-template/" \;
+
+status=0
+"$build/conversion_fuzzer" -runs="$runs" -seed=1 -max_len=8192 -timeout=10 \
+    -artifact_prefix="$work/conversion-" \
+    "$work/conversion" "$build/seeds/conversion" "$regress" >"$work/conversion.log" 2>&1 || status=1
+"$build/template_fuzzer" -runs="$((runs / 2))" -seed=1 -max_len=8192 -timeout=10 \
+    -artifact_prefix="$work/template-" \
+    "$work/template" "$build/seeds/template" "$work/regress-template" >"$work/template.log" 2>&1 || status=1
+
+for target in conversion template; do
+    grep -E '^#[0-9]+[[:space:]]+DONE|^Done' "$work/$target.log" | sed "s/^/$target: /" || true
+done
+if [ $status -ne 0 ]; then
+    for log in "$work"/*.log; do
+        echo "== $log"
+        grep -v '^#\|^"\|^INFO:' "$log" | tail -40
+    done
+    echo "fuzz smoke: a finding; the input is in $work"
+fi
+exit $status
