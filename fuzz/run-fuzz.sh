@@ -28,7 +28,7 @@ fuzz() {
     local log="$build/$target.log"
     echo "== $target for $secs s"
     "$build/$target" -max_total_time="$secs" -print_final_stats=1 -timeout=10 -max_len=8192 \
-        -artifact_prefix="$findings/$target-" "$@" >"$log" 2>&1
+        -dict="$top/fuzz/midi.dict" -artifact_prefix="$findings/$target-" "$@" >"$log" 2>&1
     local status=$?
     local edges executions rate final
     edges=$(sed -nE 's/.*\(([0-9]+) inline 8-bit counters\).*/\1/p' "$log" | head -1)

@@ -7,6 +7,7 @@ set -euo pipefail
 build=$1
 regress=$2
 runs=${3:-3000}
+dict="$(cd "$(dirname "$0")" && pwd)/midi.dict"
 
 for target in conversion_fuzzer template_fuzzer; do
     if [ ! -x "$build/$target" ] || [ ! -d "$build/seeds" ]; then
@@ -22,10 +23,10 @@ mkdir -p "$work/conversion" "$work/template" "$work/regress-template"
 find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$work/regress-template/" \;
 
 status=0
-"$build/conversion_fuzzer" -runs="$runs" -seed=1 -max_len=8192 -timeout=10 \
+"$build/conversion_fuzzer" -runs="$runs" -seed=1 -max_len=8192 -timeout=10 -dict="$dict" \
     -artifact_prefix="$work/conversion-" \
     "$work/conversion" "$build/seeds/conversion" "$regress" >"$work/conversion.log" 2>&1 || status=1
-"$build/template_fuzzer" -runs="$((runs / 2))" -seed=1 -max_len=8192 -timeout=10 \
+"$build/template_fuzzer" -runs="$((runs / 2))" -seed=1 -max_len=8192 -timeout=10 -dict="$dict" \
     -artifact_prefix="$work/template-" \
     "$work/template" "$build/seeds/template" "$work/regress-template" >"$work/template.log" 2>&1 || status=1
 
