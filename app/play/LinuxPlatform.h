@@ -1,5 +1,6 @@
 // The Play hand-off's platform on Linux, with the places it reads from made
-// explicit so that tests can point it at a directory of their own.
+// explicit so that tests can point it at a directory of their own. The mount
+// table and label parts are in LinuxDevices.cpp, the rest in LinuxPlatform.cpp.
 #pragma once
 
 #include <memory>

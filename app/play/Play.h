@@ -3,8 +3,8 @@
 //
 // The logic is written once here and reaches the machine only through
 // PlayPlatform. Implemented by WindowsPlatform.cpp (Win32 wide API) and
-// LinuxPlatform.cpp (mount table, by-label links, posix_spawn); tests
-// implement it with fakes. All paths are UTF-8.
+// LinuxPlatform.cpp (copy, posix_spawn) with LinuxDevices.cpp (mount table,
+// by-label links); tests implement it with fakes. All paths are UTF-8.
 //
 // The Windows dialog's OnPlay needs exactly this:
 //

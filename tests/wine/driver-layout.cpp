@@ -1,0 +1,264 @@
+// The driver's layout command: the live dialog and the program's resources
+// (templates 102 and 100, string 101, icon, manifest, version block) against
+// what they must be, and a glyph for every Chinese text the dialogs show.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "driver-template.h"
+#include "driver.h"
+
+namespace driver {
+
+namespace {
+
+const DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
+
+// Template 102, control by control in template order. The style is the
+// control's kind: the bits named here must be set, and for buttons and
+// statics the kind field must match exactly.
+const Control kMainControls[] = {
+    {IDOK, L"Button", BS_DEFPUSHBUTTON, L"转换", {49, 141, 50, 14}},
+    {IDCANCEL, L"Button", BS_PUSHBUTTON, L"退出", {170, 141, 50, 14}},
+    {1000, L"Edit", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, L"", {17, 29, 222, 14}},
+    {1001, L"Button", BS_PUSHBUTTON, L"浏览", {187, 13, 43, 14}},
+    {-1, L"Static", SS_LEFT, L"请选则MIDI文件：", {17, 16, 77, 12}},
+    {1002, L"msctls_progress32", PBS_VERTICAL, L"", {222, 49, 15, 84}},
+    {1004, L"Static", SS_LEFT, L"", {24, 57, 184, 70}},
+    {-1, L"Button", BS_GROUPBOX, L"信息", {17, 48, 198, 86}},
+    {1005, L"Button", BS_PUSHBUTTON, L"播放", {112, 141, 50, 14}},
+};
+
+const Control kAboutControls[] = {
+    {-1, L"Static", SS_ICON, L"#128", {11, 17, 0, 0}},
+    {-1, L"Static", SS_LEFT, L"kelvane 1.0 版", {40, 10, 0, 0}},
+    {-1, L"Static", SS_LEFT, L"MIDI 音乐转换程序", {40, 25, 0, 0}},
+    {IDOK, L"Button", BS_DEFPUSHBUTTON, L"确定", {178, 7, 50, 14}},
+};
+
+const DWORD kMainStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+
+std::string RectText(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) + "x" +
+           std::to_string(r.bottom);
+}
+
+// Window class names are case-insensitive (and the resource compiler
+// upper-cases them).
+bool SameClass(const std::wstring& expected, const std::wstring& actual) {
+    return CompareStringOrdinal(expected.c_str(), -1, actual.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool SameKind(const Control& expected, DWORD style) {
+    if ((style & kChildVisible) != kChildVisible) return false;
+    if (expected.cls == L"Button") return (style & BS_TYPEMASK) == expected.style;
+    if (expected.cls == L"Static") return (style & SS_TYPEMASK) == expected.style;
+    return (style & expected.style) == expected.style;
+}
+
+std::string Name(const Control& c) {
+    return c.id == -1 ? "static \"" + Utf8(c.text) + "\"" : "control " + std::to_string(c.id);
+}
+
+// A rectangle from the template; width and height 0 in `expected` mean
+// "not fixed" (the About box's texts and icon size themselves).
+bool SameRect(const RECT& expected, const RECT& actual) {
+    return expected.left == actual.left && expected.top == actual.top &&
+           (expected.right == 0 || expected.right == actual.right) &&
+           (expected.bottom == 0 || expected.bottom == actual.bottom);
+}
+
+void CheckTemplateControls(const std::string& which, const Template& t, const Control* expected,
+                           std::size_t count) {
+    CheckNumber(which + " control count", static_cast<long long>(count), static_cast<long long>(t.controls.size()));
+    for (std::size_t i = 0; i < count && i < t.controls.size(); ++i) {
+        const Control& e = expected[i];
+        const Control& a = t.controls[i];
+        const std::string name = which + " " + Name(e);
+        CheckNumber(name + " id", e.id, a.id);
+        Check(SameClass(e.cls, a.cls), name + " class", Utf8(a.cls));
+        Check(SameKind(e, a.style), name + " style", "0x" + std::to_string(a.style));
+        CheckText(name + " text", e.text, a.text);
+        Check(SameRect(e.rect, a.rect), name + " rectangle", RectText(a.rect));
+    }
+}
+
+// The integer base unit that maps `dialogUnits` onto `pixels` the way the
+// dialog manager does (MulDiv(units, base, divisor)), or 0 when none does.
+int BaseUnit(int dialogUnits, int pixels, int divisor) {
+    for (int base = 1; base < 100; ++base) {
+        if (MulDiv(dialogUnits, base, divisor) == pixels) return base;
+    }
+    return 0;
+}
+
+// The live dialog against the expected table: the rectangles are compared in
+// pixels computed from the dialog units with the base units the dialog
+// itself was laid out with.
+void CheckLiveDialog(HWND main) {
+    CheckText("live caption", kCaption, TextOf(main));
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE));
+    const DWORD liveBits = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
+    Check((style & liveBits) == liveBits, "live style: popup, visible, caption, system menu");
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(main, GWL_EXSTYLE));
+    Check((exStyle & WS_EX_APPWINDOW) != 0, "live extended style has WS_EX_APPWINDOW");
+    Check((exStyle & WS_EX_ACCEPTFILES) != 0, "live dialog accepts dropped files");
+
+    RECT client;
+    GetClientRect(main, &client);
+    const int baseX = BaseUnit(257, client.right, 4);
+    const int baseY = BaseUnit(162, client.bottom, 8);
+    Check(baseX != 0 && baseY != 0, "client area is 257 x 162 dialog units",
+          std::to_string(client.right) + "x" + std::to_string(client.bottom) + " px, base units " +
+              std::to_string(baseX) + "x" + std::to_string(baseY));
+
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(main, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    CheckNumber("live control count", static_cast<long long>(std::size(kMainControls)),
+                static_cast<long long>(children.size()));
+    for (std::size_t i = 0; i < std::size(kMainControls) && i < children.size(); ++i) {
+        const Control& e = kMainControls[i];
+        HWND child = children[i];
+        const std::string name = "live " + Name(e);
+        CheckNumber(name + " id", e.id, static_cast<short>(GetDlgCtrlID(child)));
+        Check(SameClass(e.cls, ClassOf(child)), name + " class", Utf8(ClassOf(child)));
+        // The dialog manager turns a bordered edit's WS_BORDER into a sunken
+        // client edge.
+        DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+        if (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) style |= WS_BORDER;
+        Check(SameKind(e, style), name + " style");
+        CheckText(name + " text", e.text, TextOf(child));
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        // The dialog manager scales the position and the size separately.
+        const int left = MulDiv(e.rect.left, baseX, 4);
+        const int top = MulDiv(e.rect.top, baseY, 8);
+        const RECT want = {left, top, left + MulDiv(e.rect.right, baseX, 4), top + MulDiv(e.rect.bottom, baseY, 8)};
+        Check(EqualRect(&r, &want) != 0, name + " rectangle",
+              "in dialog units " + std::to_string(MulDiv(r.left, 4, baseX)) + "," +
+                  std::to_string(MulDiv(r.top, 8, baseY)) + " " +
+                  std::to_string(MulDiv(r.right - r.left, 4, baseX)) + "x" +
+                  std::to_string(MulDiv(r.bottom - r.top, 8, baseY)));
+    }
+
+}
+
+std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\080404B0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || value == nullptr) {
+        return L"(missing)";
+    }
+    return std::wstring(value);
+}
+
+void CheckResources(const std::wstring& exe) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    Check(module != nullptr, "program loads as a resource file");
+    if (module == nullptr) return;
+
+    Template main;
+    Check(ReadTemplate(module, 102, main), "template 102 in Chinese (0x0804)");
+    CheckText("template 102 caption", kCaption, main.caption);
+    CheckNumber("template 102 style", kMainStyle, main.style);
+    CheckNumber("template 102 extended style", WS_EX_APPWINDOW, main.exStyle);
+    Check(main.rect.right == 257 && main.rect.bottom == 162, "template 102 size 257 x 162", RectText(main.rect));
+    CheckText("template 102 font", L"宋体", main.face);
+    CheckNumber("template 102 font size", 9, main.pointSize);
+    CheckNumber("template 102 font charset", GB2312_CHARSET, main.charset);
+    CheckTemplateControls("template 102", main, kMainControls, std::size(kMainControls));
+
+    Template about;
+    Check(ReadTemplate(module, 100, about), "template 100 in Chinese (0x0804)");
+    CheckText("template 100 caption", kAboutCaption, about.caption);
+    CheckNumber("template 100 style", kMainStyle & ~WS_VISIBLE, about.style);
+    CheckNumber("template 100 extended style", 0, about.exStyle);
+    Check(about.rect.right == 235 && about.rect.bottom == 55, "template 100 size 235 x 55", RectText(about.rect));
+    CheckText("template 100 font", L"宋体", about.face);
+    CheckNumber("template 100 font size", 9, about.pointSize);
+    CheckTemplateControls("template 100", about, kAboutControls, std::size(kAboutControls));
+
+    // String 101 lives in block 7 (ids 96..111).
+    Check(!ChineseResource(module, RT_STRING, MAKEINTRESOURCEW(101 / 16 + 1)).empty(), "string 101 in Chinese");
+    wchar_t text[256] = {};
+    LoadStringW(module, 101, text, 256);
+    CheckText("string 101", L"关于 kelvane(&A)...", text);
+
+    // Icon 128: one group with a 32x32 and a 16x16 image.
+    const std::vector<BYTE> group = ChineseResource(module, RT_GROUP_ICON, MAKEINTRESOURCEW(128));
+    std::vector<int> sizes;
+    if (group.size() >= 6) {
+        const int count = group[4] | group[5] << 8;
+        for (int i = 0; i < count && 6 + 14 * (i + 1) <= static_cast<int>(group.size()); ++i) {
+            sizes.push_back(group[6 + 14 * i]);
+        }
+    }
+    Check(sizes == std::vector<int>{32, 16}, "icon 128 holds 32x32 and 16x16 images");
+
+    const std::vector<BYTE> manifest = ChineseResource(module, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
+    const std::string manifestText(manifest.begin(), manifest.end());
+    Check(manifestText.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+              manifestText.find("version=\"6.0.0.0\"") != std::string::npos,
+          "manifest asks for common controls 6");
+    Check(manifestText.find(">true</dpiAware>") != std::string::npos, "manifest declares system DPI awareness");
+    FreeLibrary(module);
+
+    DWORD handle = 0;
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), &handle));
+    Check(!info.empty() && GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()),
+          "version block present");
+    if (info.empty()) return;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length);
+    Check(fixed != nullptr && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00000001 &&
+              fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0x00000001,
+          "file and product version 1.0.0.1");
+    DWORD* translation = nullptr;
+    VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length);
+    CheckNumber("version translation", 0x04B00804, translation ? static_cast<long long>(*translation) : 0);
+    CheckText("version FileVersion", L"1, 0, 0, 1", VersionString(info, L"FileVersion"));
+    CheckText("version ProductVersion", L"1, 0, 0, 1", VersionString(info, L"ProductVersion"));
+    CheckText("version InternalName", L"kelvane", VersionString(info, L"InternalName"));
+    CheckText("version ProductName", L"kelvane", VersionString(info, L"ProductName"));
+}
+
+// Every character the dialogs show has a glyph in the font that 宋体 maps to.
+void CheckGlyphs() {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, 0, 0, 0, 0, L"宋体");
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring texts = L"转换退出浏览请选则MIDI文件：信息播放关于 kelvane 1.0 版MIDI 音乐转换程序确定"
+                               L"无法打开MIDI文件轨道数太多节拍输出成功失败";
+    std::vector<WORD> glyphs(texts.size());
+    const DWORD got = GetGlyphIndicesW(dc, texts.c_str(), static_cast<int>(texts.size()), glyphs.data(),
+                                       GGI_MARK_NONEXISTING_GLYPHS);
+    std::wstring missing;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (glyphs[i] == 0xFFFF) missing += texts[i];
+    }
+    Check(got == texts.size() && missing.empty(), "glyphs for every Chinese text", Utf8(missing));
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+}
+
+}  // namespace
+
+int Layout(const std::wstring& exe) {
+    HWND main = RequireMainDialog();
+    CheckLiveDialog(main);
+    CheckResources(exe);
+    CheckGlyphs();
+    return failures;
+}
+
+}  // namespace driver

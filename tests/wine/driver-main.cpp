@@ -1,0 +1,45 @@
+// Test driver for Kelvane.exe under Wine: a console program that finds the
+// running dialog and works it through window messages, the way a user would,
+// and reads back what it shows. Every command prints its findings as UTF-8
+// lines; the checking commands print "ok ..." or "FAIL ..." and exit with the
+// number of failures, the others leave the comparing to the calling script.
+//
+//   driver layout EXE   dialog 102 live and in EXE's resources; about box 100,
+//                        string 101, icon, version block, manifest, glyphs
+//   driver browse PATH   Browse, type PATH into the file dialog, OK; prints edit 1000
+//   driver cancel-browse Browse, then Cancel; prints edit 1000
+//   driver convert       Convert; prints each message box, then the status text
+//                        and the progress bar
+//   driver play          Play; prints each message box, the status text and the bar
+//   driver status        the status text and the progress bar
+//   driver sysmenu       opens the system menu and leaves it open
+//   driver about         picks the About item of the system menu; prints the box's texts
+//   driver drop PATH     drops PATH onto the dialog; prints edit 1000
+//   driver exit          Exit; waits until the program has ended
+//   driver rect          the dialog's window rectangle as WxH+X+Y
+//
+// The parts: driver-window.cpp (output, finding and reading windows),
+// driver-template.cpp (dialog templates and resources), driver-layout.cpp
+// (the layout command), driver-commands.cpp (the other commands).
+#include <string>
+
+#include "driver.h"
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    const std::wstring arg = argc > 2 ? argv[2] : L"";
+    if (command == L"layout" && argc == 3) return driver::Layout(arg);
+    if (command == L"browse" && argc == 3) return driver::Browse(arg);
+    if (command == L"cancel-browse") return driver::CancelBrowse();
+    if (command == L"convert") return driver::Convert();
+    if (command == L"play") return driver::Play();
+    if (command == L"status") return driver::Status();
+    if (command == L"sysmenu") return driver::SystemMenu();
+    if (command == L"about") return driver::About();
+    if (command == L"drop" && argc == 3) return driver::Drop(arg);
+    if (command == L"exit") return driver::Exit();
+    if (command == L"rect") return driver::Rect();
+    driver::Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | status | sysmenu | "
+                  "about | drop PATH | exit | rect");
+    return 2;
+}
