@@ -168,6 +168,7 @@ std::string CheckedRun::Check() const {
         if (files.Has(kAsmPath) || files.Has(kHPath)) return "a refused header opened outputs";
         if (files.Get(kRomPath) != OldImage()) return "a refused header touched the image";
         if (result) return "a refused header returned success";
+        if (!ui.progress.empty()) return "a refused header moved the progress bar";
         return "";
     }
 
@@ -187,6 +188,7 @@ std::string CheckedRun::CheckOutputSetRefusal(const std::string& box) const {
     if (ui.messages != std::vector<std::string>{box}) return "expected the box " + box;
     if (!ui.appended.empty()) return "a run ended by " + box + " logged a status line";
     if (result) return "a run ended by a box returned success";
+    if (!ui.progress.empty()) return "a run ended by a box moved the progress bar";
     if (files.Get(kRomPath) != OldImage()) return "a run ended by a box touched the image";
     bool asmExpected = !files.uncreatable.count(kAsmPath);
     bool hExpected = asmExpected && !files.uncreatable.count(kHPath);
@@ -238,6 +240,13 @@ std::string CheckedRun::CheckFinishedRun() const {
         lastTrack = track;
         lastKind = kind;
     }
+    // The status text is the newest six lines of the ring, which the run
+    // emptied before its header line.
+    std::string shown;
+    for (std::size_t i = lines.size(); i < 6; ++i) shown += "\n";
+    for (std::size_t i = lines.size() > 6 ? lines.size() - 6 : 0; i < lines.size(); ++i) shown += lines[i];
+    if (ui.statusText != shown) return "the status text is not the newest six lines";
+
     bool clean = lines.size() == 3;
     if (lines.back() != (clean ? kSuccess : kFailure)) return "the final line does not match the lines before";
     if (result != clean) return "the result does not match the final line";
