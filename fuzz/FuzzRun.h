@@ -1,6 +1,6 @@
-// What both fuzz targets do with an input: one whole conversion in memory,
-// judged by the suite's CheckedRun. A broken rule aborts the process, so that
-// libFuzzer keeps the input as a finding.
+// What the two conversion targets do with an input: one whole conversion in
+// memory, judged by the suite's CheckedRun. A broken rule aborts the process,
+// so that libFuzzer keeps the input as a finding.
 #pragma once
 
 #include <cstddef>

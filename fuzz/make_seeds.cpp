@@ -1,7 +1,7 @@
 // Writes the seed corpus from our own songs: SEEDS/conversion holds each
 // generated song and the example song as they are; SEEDS/template holds them
 // behind the two set-up bytes of template_fuzzer, and the small song behind
-// every template choice and a fault of every file.
+// every template choice and a fault of every file; SEEDS/name holds paths.
 //   make_seeds SEEDS EXAMPLE.mid
 #include <cstdio>
 #include <filesystem>
@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
 
     fs::create_directories(seeds / "conversion");
     fs::create_directories(seeds / "template");
+    fs::create_directories(seeds / "name");
     bool good = true;
     for (const auto& song : songs) {
         good = Write(seeds / "conversion" / (song.name + ".mid"), song.midi) && good;
@@ -58,6 +59,14 @@ int main(int argc, char** argv) {
             std::string name = "small-fault-" + std::to_string(file) + "-" + std::to_string(kind);
             good = Write(seeds / "template" / name, Behind(0, static_cast<std::uint8_t>(file << 4 | kind), small)) && good;
         }
+    }
+    const char* const paths[] = {"/music/song.mid", "/music/song.live.mid", "/music.old/song", ".mid",
+                                 "/music/\xE6\xAD\x8C.mid", "/music/caf\xC3\xA9 \xF0\x9F\x8E\xB5.mid",
+                                 "C:\\music\\song.mid", "/music/\xFF\xC0\x80.mid"};
+    int index = 0;
+    for (const char* path : paths) {
+        std::string text(path);
+        good = Write(seeds / "name" / ("path-" + std::to_string(index++)), Bytes(text.begin(), text.end())) && good;
     }
     if (!good) std::fprintf(stderr, "make_seeds: cannot write under %s\n", argv[1]);
     return good ? 0 : 1;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# make fuzz: both targets for SECONDS seconds in all, four fifths of the time
-# to the MIDI bytes and the rest to templates and output faults. The corpus
+# make fuzz: the three targets for SECONDS seconds in all: 70% of the time to
+# the MIDI bytes, 20% to templates and output faults, 10% to paths. The corpus
 # grows in BUILD/corpus across sessions; findings land in BUILD/findings.
 # Prints executions, executions per second and coverage (edges of the engine
 # reached, of all it has); exits non-zero on any finding.
@@ -12,13 +12,19 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 regress="$top/tests/data/regress"
 
 case "$seconds" in ''|*[!0-9]*) echo "run-fuzz: FUZZ_SECONDS must be a whole number of seconds" >&2; exit 2 ;; esac
-conversion_seconds=$(( seconds * 4 / 5 ))
-[ "$conversion_seconds" -ge 1 ] || conversion_seconds=1
-template_seconds=$(( seconds - conversion_seconds ))
-[ "$template_seconds" -ge 1 ] || template_seconds=1
+share() {
+    local s=$(( seconds * $1 / 100 ))
+    [ "$s" -ge 1 ] || s=1
+    echo "$s"
+}
+conversion_seconds=$(share 70)
+template_seconds=$(share 20)
+name_seconds=$(( seconds - conversion_seconds - template_seconds ))
+[ "$name_seconds" -ge 1 ] || name_seconds=1
 
 findings="$build/findings"
-mkdir -p "$findings" "$build/corpus/conversion" "$build/corpus/template" "$build/corpus/regress-template"
+mkdir -p "$findings" "$build/corpus/conversion" "$build/corpus/template" "$build/corpus/name" \
+    "$build/corpus/regress-template"
 find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$build/corpus/regress-template/" \;
 
 # Runs one target; prints its summary; returns libFuzzer's status.
@@ -56,12 +62,14 @@ fuzz conversion_fuzzer "$conversion_seconds" \
     "$build/corpus/conversion" "$build/seeds/conversion" "$regress" || status=1
 fuzz template_fuzzer "$template_seconds" \
     "$build/corpus/template" "$build/seeds/template" "$build/corpus/regress-template" || status=1
+fuzz name_fuzzer "$name_seconds" "$build/corpus/name" "$build/seeds/name" || status=1
 
 if [ -n "$(ls -A "$findings")" ]; then
     echo "== findings in $findings:"
     ls -l "$findings" | tail -n +2 | sed 's/^/   /'
     echo "   Mend the engine, then keep each input as a test: copy it into tests/data/regress/"
-    echo "   (an input of template_fuzzer under a name starting with \"template-\")."
+    echo "   (an input of template_fuzzer under a name starting with \"template-\"; a path that"
+    echo "   broke name_fuzzer belongs in a test of tests/SongNameTest.cpp or tests/GbkTest.cpp)."
     status=1
 else
     echo "== no findings"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A short, fixed fuzz run for ctest: both targets over their seed corpus and
+# A short, fixed fuzz run for ctest: the targets over their seed corpus and
 # every input under tests/data/regress/, then a fixed number of mutations
 # from a fixed seed. Exit 77 (skipped) when the fuzz build is missing.
 #   fuzz/smoke.sh BUILD_FUZZ REGRESS_DIR RUNS
@@ -9,7 +9,7 @@ regress=$2
 runs=${3:-3000}
 dict="$(cd "$(dirname "$0")" && pwd)/midi.dict"
 
-for target in conversion_fuzzer template_fuzzer; do
+for target in conversion_fuzzer template_fuzzer name_fuzzer; do
     if [ ! -x "$build/$target" ] || [ ! -d "$build/seeds" ]; then
         echo "fuzz smoke: no fuzz build at $build (make fuzz-build makes it)"
         exit 77
@@ -18,7 +18,7 @@ done
 
 work="$build/smoke"
 rm -rf "$work"
-mkdir -p "$work/conversion" "$work/template" "$work/regress-template"
+mkdir -p "$work/conversion" "$work/template" "$work/name" "$work/regress-template"
 # Inputs of the template fuzzer carry two set-up bytes; the rest are MIDI files.
 find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$work/regress-template/" \;
 
@@ -29,8 +29,10 @@ status=0
 "$build/template_fuzzer" -runs="$((runs / 2))" -seed=1 -max_len=8192 -timeout=10 -dict="$dict" \
     -artifact_prefix="$work/template-" \
     "$work/template" "$build/seeds/template" "$work/regress-template" >"$work/template.log" 2>&1 || status=1
+"$build/name_fuzzer" -runs="$((runs * 10))" -seed=1 -artifact_prefix="$work/name-" \
+    "$work/name" "$build/seeds/name" >"$work/name.log" 2>&1 || status=1
 
-for target in conversion template; do
+for target in conversion template name; do
     grep -E '^#[0-9]+[[:space:]]+DONE|^Done' "$work/$target.log" | sed "s/^/$target: /" || true
 done
 if [ $status -ne 0 ]; then
