@@ -126,4 +126,11 @@ std::unique_ptr<ByteSink> DiskFileSystem::CreateReplacing(const std::string& pat
     return nullptr;
 }
 
+bool DiskFileSystem::SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    std::error_code error;
+    bool same = fs::equivalent(NativePath(a), NativePath(b), error);
+    return !error && same;
+}
+
 }  // namespace kelvane

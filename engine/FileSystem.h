@@ -40,6 +40,9 @@ public:
     // in the same directory, renamed over `path` by a successful Close.
     // nullptr when the temporary file cannot be created.
     virtual std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) = 0;
+
+    // True when both paths name one existing file, however they are spelled.
+    virtual bool SameFile(const std::string& a, const std::string& b) { return a == b; }
 };
 
 // The files on disk, through the standard library only.
@@ -48,6 +51,7 @@ public:
     bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) override;
     std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
+    bool SameFile(const std::string& a, const std::string& b) override;
 };
 
 }  // namespace kelvane

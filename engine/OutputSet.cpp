@@ -33,6 +33,12 @@ bool ConversionState::OpenOutputSet() {
         return false;
     };
 
+    // A MIDI file named like one of its own outputs (tune.asm) would be
+    // overwritten by it and lost.
+    for (const std::string* output : {&asmPath, &hPath, &lrcPath}) {
+        if (files.SameFile(*output, midiPath)) return giveUp(msg::kCannotCreateOutput);
+    }
+
     std::unique_ptr<ByteSink> sink = files.Create(asmPath);
     if (!sink) return giveUp(msg::kCannotCreateOutput);
     asmFile.Open(std::move(sink));
@@ -45,6 +51,7 @@ bool ConversionState::OpenOutputSet() {
         songImage.bytes.size() < SongImage::kImageSize)
         return giveUp(msg::kCannotOpenTemplate);
 
+    if (files.SameFile(RomPath(), midiPath)) return giveUp(msg::kCannotCreateOutput);
     romFile = files.CreateReplacing(RomPath());
     if (!romFile) return giveUp(msg::kCannotCreateOutput);
     return true;

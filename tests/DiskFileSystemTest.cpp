@@ -91,5 +91,13 @@ TEST_F(DiskFiles, AReplacementNeedsAPlaceToWrite) {
     EXPECT_FALSE(sink);
 }
 
+TEST_F(DiskFiles, SameFileSeesThroughSpellings) {
+    std::ofstream(fs::u8path(Path("tune.asm"))) << "x";
+    EXPECT_TRUE(files.SameFile(Path("tune.asm"), (dir / "." / "tune.asm").u8string()));
+    EXPECT_FALSE(files.SameFile(Path("tune.asm"), Path("tune.h")));
+    EXPECT_FALSE(files.SameFile(Path("missing.asm"), Path("missing.asm")));
+    EXPECT_FALSE(files.SameFile("", ""));
+}
+
 }  // namespace
 }  // namespace kelvane

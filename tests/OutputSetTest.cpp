@@ -87,6 +87,19 @@ TEST(OutputSet, OutputsThatCannotBeCreated) {
     }
 }
 
+TEST(OutputSet, AMidiFileNamedLikeAnOutputIsNeverOverwritten) {
+    for (const std::string& path : {std::string("/music/tune.asm"), std::string("/music/tune.h"),
+                                    std::string("/music/tune.lrc"), std::string(kRomPath)}) {
+        InMemoryRun run;
+        Bytes song = SmallSong();
+        EXPECT_FALSE(run.Convert(song, path)) << path;
+        EXPECT_EQ(run.ui.messages, std::vector<std::string>{"无法创建输出文件"});
+        EXPECT_TRUE(run.ui.appended.empty());
+        EXPECT_EQ(run.files.Get(path), song) << path;
+        EXPECT_EQ(run.files.openSinks, 0);
+    }
+}
+
 TEST(OutputSet, TheCommandLineCanNameTheTemplateAndTheImage) {
     InMemoryRun run;
     run.files.Put("/elsewhere/t.bin", StandInTemplate());

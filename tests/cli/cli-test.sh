@@ -77,6 +77,16 @@ run --template "$template" --rom "$work/ROM.BIN" music/blocker/song.mid
 check "unreadable path: stderr" "无法打开MIDI文件" "$err"
 check "image untouched" "$(md5sum < previous.bin)" "$(md5sum < ROM.BIN)"
 
+# A MIDI file named like its own output is refused, never overwritten.
+cp music/example.mid music/tune.asm
+run --template "$template" --rom "$work/ROM.BIN" music/tune.asm
+check "input named .asm: stderr" "无法创建输出文件" "$err"
+check "input named .asm: status" 1 "$status"
+check "input named .asm: kept" "$(md5sum < music/example.mid)" "$(md5sum < music/tune.asm)"
+run --template "$template" --rom music/example.mid music/example.mid
+check "image over the input: stderr" "无法创建输出文件" "$err"
+check "image over the input: kept" "$(md5sum < "$example")" "$(md5sum < music/example.mid)"
+
 # Usage.
 run
 check "no arguments: status" 2 "$status"
