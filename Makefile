@@ -16,7 +16,7 @@ deps:
 	@scripts/install-deps.sh
 
 build:
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DKELVANE_WIN_BUILD=$(CURDIR)/$(BUILD_WIN) >/dev/null
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release -DKELVANE_BENCH=ON -DKELVANE_WIN_BUILD=$(CURDIR)/$(BUILD_WIN) >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-asan:
