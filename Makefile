@@ -41,7 +41,10 @@ fuzz-build:
 fuzz: deps fuzz-build
 	@fuzz/run-fuzz.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
-demo: deps build
+# The demo needs no Windows tool chain: only the native packages.
+demo:
+	@KELVANE_NATIVE_ONLY=1 scripts/install-deps.sh
+	@$(MAKE) --no-print-directory build
 	@scripts/demo.sh $(BUILD)
 
 test: deps build build-asan windows fuzz-build
