@@ -100,10 +100,11 @@ struct ConversionState {
 
     int trackIndex = 0;         // the track being translated, for reports
     int overflowTrack = -1;     // the track whose byte did not fit the song block
-    bool writeFailed = false;   // an output could not be written or closed
 
     // The run.
     bool Run(const std::string& midiPathUtf8, const std::string& songNameUtf8);
+    bool ConvertLoadedSong();
+    void ConvertTrack(int index);
     void Log(const std::string& line);
     void Fail(const std::string& message);  // message box and `failed`
 

@@ -22,7 +22,6 @@ struct SongImage {
     void Store(std::uint16_t cpuAddress, std::uint8_t value) {
         bytes[kCpuToImage + cpuAddress] = value;
     }
-    std::uint8_t At(std::uint16_t cpuAddress) const { return bytes[kCpuToImage + cpuAddress]; }
 };
 
 }  // namespace kelvane
