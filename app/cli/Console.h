@@ -1,5 +1,5 @@
-// What the command line needs from its platform: its arguments and its own
-// directory as UTF-8, and text shown as Unicode on the terminal.
+// What the command line needs from its platform: its arguments as UTF-8, and
+// text shown as Unicode on the terminal.
 #pragma once
 
 #include <cstdio>
@@ -11,9 +11,6 @@ namespace kelvane::cli {
 // Writes UTF-8 text to stdout or stderr; a Windows console gets it through
 // the wide-character API so that Chinese shows in any code page.
 void Print(std::FILE* stream, const std::string& utf8);
-
-// The directory of the running program, ending with a separator.
-std::string ProgramDirectory();
 
 #ifdef _WIN32
 std::vector<std::string> Arguments(int argc, wchar_t** argv);

@@ -10,6 +10,7 @@
 #include "Console.h"
 #include "Converter.h"
 #include "FileSystem.h"
+#include "ProgramDirectory.h"
 #include "Play.h"
 #include "SongName.h"
 
@@ -48,7 +49,7 @@ public:
     void SetProgressRange(int) override {}
     void SetProgressStep(int) override {}
     void StepProgress() override {}
-    std::string ProgramDirectory() override { return kelvane::cli::ProgramDirectory(); }
+    std::string ProgramDirectory() override { return kelvane::ProgramDirectory(); }
 };
 
 // The run's one line for standard output, shown as Unicode like the others.
@@ -77,7 +78,7 @@ struct Options {
 int Play(const std::string& romPath) {
     std::unique_ptr<kelvane::PlayPlatform> platform = kelvane::MakeSystemPlatform();
     const std::string image =
-        romPath.empty() ? kelvane::cli::ProgramDirectory() + kelvane::kImageName : romPath;
+        romPath.empty() ? kelvane::ProgramDirectory() + kelvane::kImageName : romPath;
     if (!platform->FileExists(image)) {
         kelvane::cli::Print(stderr, "kelvane: no ROM image " + image +
                                         " to play; convert a MIDI file first\n");

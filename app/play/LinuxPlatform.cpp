@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "LinuxDevices.h"
+#include "ProgramDirectory.h"
 
 extern char** environ;
 
@@ -135,22 +136,7 @@ public:
     explicit LinuxPlatform(const LinuxPlatformPaths& paths) : paths_(paths), devices_(paths) {}
 
     std::string ProgramDirectory() override {
-        std::string dir = paths_.programDirectory;
-        if (dir.empty()) {
-            std::vector<char> buffer(PATH_MAX);
-            for (;;) {
-                const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-                if (length < 0) {
-                    return std::string();
-                }
-                if (static_cast<std::size_t>(length) < buffer.size()) {
-                    dir.assign(buffer.data(), static_cast<std::size_t>(length));
-                    break;
-                }
-                buffer.resize(buffer.size() * 2);
-            }
-            dir.erase(dir.find_last_of('/') + 1);
-        }
+        std::string dir = paths_.programDirectory.empty() ? kelvane::ProgramDirectory() : paths_.programDirectory;
         if (!dir.empty() && dir.back() != '/') {
             dir += '/';
         }

@@ -6,40 +6,13 @@
 #include <vector>
 
 #include "Play.h"
+#include "ProgramDirectory.h"
+#include "WideText.h"
 #include "WindowsCommandLine.h"
 
 namespace kelvane {
 
 namespace {
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
-    if (size <= 0) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], size);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty()) {
-        return std::string();
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return std::string();
-    }
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], size,
-                        nullptr, nullptr);
-    return text;
-}
 
 // The system's words for GetLastError's code, with the code itself.
 std::string LastErrorText() {
@@ -61,23 +34,7 @@ std::string LastErrorText() {
 
 class WindowsPlatform : public PlayPlatform {
 public:
-    std::string ProgramDirectory() override {
-        // Grown until the whole path fits, so a long path is never cut.
-        std::wstring path(MAX_PATH, L'\0');
-        for (;;) {
-            const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-            if (length == 0) {
-                return std::string();
-            }
-            if (length < path.size()) {
-                path.resize(length);
-                break;
-            }
-            path.resize(path.size() * 2);
-        }
-        const std::size_t slash = path.find_last_of(L"\\/");
-        return Narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1));
-    }
+    std::string ProgramDirectory() override { return kelvane::ProgramDirectory(); }
 
     std::vector<std::string> DeviceRoots() override { return DriveRoots(); }
 

@@ -8,6 +8,7 @@
 
 #include "AboutDlg.h"
 #include "Play.h"
+#include "ProgramDirectory.h"
 #include "SongName.h"
 #include "WideText.h"
 #include "resource.h"
@@ -203,5 +204,5 @@ void CKelvaneDlg::StepProgress() {
 }
 
 std::string CKelvaneDlg::ProgramDirectory() {
-    return kelvane::Narrow(kelvane::ModuleDirectory());
+    return kelvane::ProgramDirectory();
 }

@@ -1,6 +1,9 @@
 #include "WideText.h"
 
-#include "Win32.h"
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 
 namespace kelvane {
 
