@@ -62,21 +62,20 @@ int Convert() {
     return 0;
 }
 
-int Browse(const std::wstring& path) {
-    HWND main = RequireMainDialog();
+namespace {
+
+// Presses Browse and waits for the file dialog; nullptr (reported) when none opens.
+HWND OpenFileDialog(HWND main) {
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 1001)));
     HWND files = WaitFor([&] { return FindOwnedDialog(main); });
-    if (files == nullptr) {
-        Print("FAIL no file dialog");
-        return 1;
-    }
-    Print("file dialog: " + Escaped(TextOf(files)));
-    // The file-name box: a ComboBoxEx32 (0x47c) in Wine's dialog, an edit
-    // (0x480) in older ones.
-    HWND name = GetDlgItem(files, 0x47c);
-    if (name == nullptr) name = GetDlgItem(files, 0x480);
-    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageW(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (files == nullptr) Print("FAIL no file dialog");
+    return files;
+}
+
+// Presses `button` in the file dialog, waits for it to close and prints the
+// path the main dialog then shows.
+int CloseFileDialog(HWND main, HWND files, int button) {
+    PostMessageW(files, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     if (WaitFor([&] { return IsWindow(files) ? nullptr : main; }) == nullptr) {
         Print("FAIL the file dialog stayed open");
         return 1;
@@ -86,23 +85,27 @@ int Browse(const std::wstring& path) {
     return 0;
 }
 
+}  // namespace
+
+int Browse(const std::wstring& path) {
+    HWND main = RequireMainDialog();
+    HWND files = OpenFileDialog(main);
+    if (files == nullptr) return 1;
+    Print("file dialog: " + Escaped(TextOf(files)));
+    // The file-name box: a ComboBoxEx32 (0x47c) in Wine's dialog, an edit
+    // (0x480) in older ones.
+    HWND name = GetDlgItem(files, 0x47c);
+    if (name == nullptr) name = GetDlgItem(files, 0x480);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    return CloseFileDialog(main, files, IDOK);
+}
+
 // Browse, then Cancel in the file dialog.
 int CancelBrowse() {
     HWND main = RequireMainDialog();
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 1001)));
-    HWND files = WaitFor([&] { return FindOwnedDialog(main); });
-    if (files == nullptr) {
-        Print("FAIL no file dialog");
-        return 1;
-    }
-    PostMessageW(files, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    if (WaitFor([&] { return IsWindow(files) ? nullptr : main; }) == nullptr) {
-        Print("FAIL the file dialog stayed open");
-        return 1;
-    }
-    Settle(main);
-    Print("path: " + Escaped(TextOf(GetDlgItem(main, 1000))));
-    return 0;
+    HWND files = OpenFileDialog(main);
+    if (files == nullptr) return 1;
+    return CloseFileDialog(main, files, IDCANCEL);
 }
 
 // Play; prints any box it shows (there should be none) and the status text.
@@ -181,8 +184,10 @@ int Drop(const std::wstring& path) {
         Print("FAIL cannot place the drop in the program");
         return 1;
     }
-    PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
-    Settle(main);
+    // Sent, not posted: the handler opens no window, and a posted drop could
+    // still wait in the queue after a sent WM_NULL has been answered.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0, SMTO_NORMAL, 30000, &ignored);
     CloseHandle(process);
     Print("path: " + Escaped(TextOf(GetDlgItem(main, 1000))));
     return 0;
