@@ -1,0 +1,49 @@
+// What one conversion gave each channel, for the status lines, for
+// `kelvane --report` and for the arrangement's report.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelvane {
+
+struct VoiceReport {
+    std::string voice;                 // "Square1" .. "DPCM"
+    std::uint32_t notes = 0;           // note commands in the stream, tonal or percussion
+    std::uint32_t droppedOverlap = 0;  // note-ons that replaced a held note
+    std::uint32_t droppedZeroLength = 0;  // tonal notes shorter than one time unit
+    std::size_t bytes = 0;             // song-block bytes of the stream, its end included
+
+    // Filled by the arrangement only.
+    std::vector<std::string> sources;  // "track 2, channel 1: Acoustic Grand Piano"
+    std::uint32_t droppedShort = 0;
+    std::uint32_t droppedOctave = 0;   // notes moved by octaves into range
+    std::uint32_t droppedFit = 0;      // notes given up so that the song fits
+};
+
+struct ConversionReport {
+    static constexpr std::size_t kSongBlockSize = 32768;
+    static constexpr int kVoices = 5;
+
+    bool succeeded = false;   // the run ended with its success line
+    bool refused = false;     // the run ended with a message box before translating
+    std::string message;      // that box's text
+
+    int trackCount = 0;
+    int division = 0;
+    std::array<VoiceReport, kVoices> voices;
+    std::uint32_t conductorNotes = 0;  // note-ons on the conductor track: no stream plays them
+    std::uint32_t fileNotes = 0;       // note-ons in every track the run read
+    std::size_t songBlockUsed = 0;     // from $8000 to the end of the last stream
+    bool songBlockFull = false;        // a stream did not fit
+    std::uint32_t units = 0;           // the longest stream's length in time units
+    double seconds = 0;                // `units` at the tempo rule: 1/50 s steps
+    std::array<int, 4> tempo = {0, 0, 0, 0};
+    std::vector<std::string> warnings;
+    bool arranged = false;             // the song went through the arrangement first
+};
+
+}  // namespace kelvane
