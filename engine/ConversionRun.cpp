@@ -51,12 +51,16 @@ bool ConversionState::Run(const std::string& midiPathUtf8, const std::string& so
     // The file format's default tempo of 500000 microseconds per quarter note,
     // so a conductor track without a tempo event does not inherit the last run's.
     SetTempo(500000);
+    frontEnd.ResetProgress();
 
     if (LoadMidiFile()) {
-        bool reported = ReadHeaderChunk() ? ConvertLoadedSong() : true;
+        bool headerRead = ReadHeaderChunk();
+        bool reported = headerRead ? ConvertLoadedSong() : true;
         midiData = std::vector<std::uint8_t>();
         // A run that ends at its output set or at the track count shows only its box.
         if (!reported) return false;
+        if (headerRead)
+            for (const std::string& line : frontEnd.StatusAdvice(ConversionReport())) Log(line);
     }
 
     Log(FormatLine(msg::kOutputFileLine, {asmPath}));

@@ -6,6 +6,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "ConversionReport.h"
 
 namespace kelvane {
 
@@ -25,6 +28,13 @@ public:
     virtual void SetProgressRange(int trackCount) = 0;  // range 0..trackCount
     virtual void SetProgressStep(int step) = 0;         // always 1
     virtual void StepProgress() = 0;
+    // Puts the bar back to 0; every run starts with it.
+    virtual void ResetProgress() {}
+
+    // Lines the run logs just before its "输出文件:" line, in a run that wrote
+    // its outputs: the advice a front end gives in its status (the dialog). A
+    // console front end prints its advice itself and returns none.
+    virtual std::vector<std::string> StatusAdvice(const ConversionReport&) { return {}; }
 
     // The program's own directory, UTF-8, ending with a path separator.
     virtual std::string ProgramDirectory() = 0;
