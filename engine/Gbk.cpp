@@ -47,7 +47,10 @@ std::string CharToGbk(const char* utf8, int length) {
     if (wideLength <= 0) return {};
     char gbk[8];
     BOOL usedDefault = FALSE;
-    int gbkLength = WideCharToMultiByte(936, 0, wide, wideLength, gbk, sizeof gbk, nullptr, &usedDefault);
+    // Without WC_NO_BEST_FIT_CHARS Windows writes a look-alike ('A' for 'Ä')
+    // where iconv on Linux fails, and the two builds would name labels apart.
+    int gbkLength = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide, wideLength, gbk, sizeof gbk,
+                                        nullptr, &usedDefault);
     if (gbkLength <= 0 || usedDefault) return {};
     return std::string(gbk, static_cast<std::size_t>(gbkLength));
 }

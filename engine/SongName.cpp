@@ -36,6 +36,18 @@ std::string SongNameOfPath(const std::string& path) {
     return path.substr(start, (dot == std::string::npos ? path.size() : dot) - start);
 }
 
+// Plain ASCII tests: the locale's isalpha would take letters beyond ASCII.
+bool IsPlainIdentifier(const std::string& name) {
+    if (name.empty()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+        const bool digit = c >= '0' && c <= '9';
+        if (!letter && !(digit && i > 0)) return false;
+    }
+    return true;
+}
+
 std::string BasePathOfPath(const std::string& path) {
     std::size_t dot = ExtensionDot(path);
     return dot == std::string::npos ? path : path.substr(0, dot);

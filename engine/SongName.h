@@ -13,6 +13,11 @@ bool IsPathSeparator(char c);
 // "C:\a.b\tune" gives "tune"; ".mid" gives "".
 std::string SongNameOfPath(const std::string& path);
 
+// True when `name` reads as a label to every assembler the users feed:
+// [A-Za-z_][A-Za-z0-9_]*. Song names that are not still work as prefixes,
+// but asm6 and ca65 reject the labels they make.
+bool IsPlainIdentifier(const std::string& name);
+
 // The path without the file name's extension: the outputs are this plus
 // ".asm", ".h" and ".lrc". A file name without '.' keeps the whole path.
 std::string BasePathOfPath(const std::string& path);

@@ -24,6 +24,15 @@ TEST(SongName, BasePathKeepsTheFolder) {
     EXPECT_EQ(BasePathOfPath("/music/.mid"), "/music/");
 }
 
+TEST(SongName, PlainIdentifiersAreWhatAssemblersTakeAsLabels) {
+    for (const char* plain : {"song", "_", "_x9", "Song_2", "a", "Z"})
+        EXPECT_TRUE(IsPlainIdentifier(plain)) << plain;
+    for (const char* other : {"", "9lives", "my song", "song-1", "a.b", "卡拉OK", "caf\xC3\xA9", "$x", "a\tb"})
+        EXPECT_FALSE(IsPlainIdentifier(other)) << other;
+    // A letter beyond ASCII is not a letter here, in any locale.
+    EXPECT_FALSE(IsPlainIdentifier(std::string("\xE9t\xE9")));
+}
+
 TEST(SongName, SeparatorsOfThePlatform) {
 #ifdef _WIN32
     EXPECT_EQ(SongNameOfPath("C:\\music.old\\song"), "song");
