@@ -1,11 +1,12 @@
 // The Play hand-off's platform on Linux: the image is copied onto the device
 // so that a pulled stick never holds half of it, and the emulator is a native
-// "duzer" beside the program or "duzer.exe" run by Wine. Which mounted file
+// "duzer" beside the program or "duzer.exe" run by Wine, started without a
+// wait on it. Which mounted file
 // system is the device is LinuxDevices.cpp's part.
 #include "LinuxPlatform.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -87,9 +88,38 @@ bool CopyContent(int in, int out) {
     }
 }
 
+// The grandchild's part of SpawnDetached, between fork and exec: only calls
+// that are safe there. Signals the caller ignores (SIGPIPE for the command
+// line, SIGCHLD for some callers) would stay ignored across exec and break
+// the emulator or Wine, so they go back to their defaults.
+[[noreturn]] void ExecDetached(char* const* argv, int report) {
+    setsid();
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        if (null > 2) close(null);
+    }
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGCHLD, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    execve(argv[0], argv, environ);
+    const int code = errno;
+    static_cast<void>(write(report, &code, sizeof code));
+    _exit(127);
+}
+
 // Starts argv[0] in a session of its own with its standard streams on
 // /dev/null, without a shell, and does not wait for it. A short-lived middle
 // process makes the program init's child, so nobody has to reap it.
+//
+// Whether the exec worked comes back through a close-on-exec pipe: it closes
+// empty when the exec succeeds and carries errno when it fails. The middle
+// process's exit status is not used, because a caller that ignores SIGCHLD
+// has its children reaped by the system and waitpid finds none.
 bool SpawnDetached(const std::vector<std::string>& args, std::string& error) {
     std::vector<char*> argv;
     for (const std::string& arg : args) {
@@ -97,35 +127,40 @@ bool SpawnDetached(const std::vector<std::string>& args, std::string& error) {
     }
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-
-    int result = 0;
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        error = ErrnoText(args[0], errno);
+        return false;
+    }
     const pid_t middle = fork();
     if (middle == 0) {
-        pid_t child = 0;
-        _exit(posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ));
+        close(report[0]);
+        const pid_t child = fork();
+        if (child == 0) ExecDetached(argv.data(), report[1]);
+        if (child < 0) {
+            const int code = errno;
+            static_cast<void>(write(report[1], &code, sizeof code));
+        }
+        _exit(0);
     }
+    const int forkError = errno;
+    close(report[1]);
+    int code = 0;
     if (middle < 0) {
-        result = errno;
+        code = forkError;
     } else {
-        int status = 0;
-        pid_t waited = 0;
+        ssize_t got = 0;
         do {
-            waited = waitpid(middle, &status, 0);
-        } while (waited < 0 && errno == EINTR);
-        result = waited < 0 ? errno : WIFEXITED(status) ? WEXITSTATUS(status) : ECHILD;
+            got = read(report[0], &code, sizeof code);
+        } while (got < 0 && errno == EINTR);
+        if (got != static_cast<ssize_t>(sizeof code)) code = 0;
+        // Fails with ECHILD when SIGCHLD is ignored; nothing is left to reap then.
+        while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+        }
     }
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (result != 0) {
-        error = ErrnoText("cannot start " + args[0], result);
+    close(report[0]);
+    if (code != 0) {
+        error = ErrnoText(args[0], code);
         return false;
     }
     return true;
@@ -194,7 +229,7 @@ public:
         }
         if (!ok) {
             unlink(temp.c_str());
-            error = ErrnoText("cannot write " + to, code);
+            error = std::strerror(code);
             return false;
         }
         // The rename itself reaches the medium only with its directory.

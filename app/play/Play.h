@@ -3,16 +3,13 @@
 //
 // The logic is written once here and reaches the machine only through
 // PlayPlatform. Implemented by WindowsPlatform.cpp (Win32 wide API) and
-// LinuxPlatform.cpp (copy, posix_spawn) with LinuxDevices.cpp (mount table,
+// LinuxPlatform.cpp (copy, fork and exec) with LinuxDevices.cpp (mount table,
 // by-label links); tests implement it with fakes. All paths are UTF-8.
 //
-// The Windows dialog's OnPlay needs exactly this:
-//
-//     auto platform = kelvane::MakeSystemPlatform();
-//     kelvane::PlayImage(*platform);   // result ignored: the dialog stays silent
-//
-// The command line passes its --rom path to the two-argument PlayImage and
-// reports the PlayResult with DescribePlayResult.
+// The Windows dialog's OnPlay calls the one-argument PlayImage and shows a
+// box when the PlayResult says the copy or the start failed; success is
+// silent. The command line passes its --rom path to the two-argument
+// PlayImage and reports the PlayResult with DescribePlayResult.
 #pragma once
 
 #include <memory>
@@ -44,7 +41,8 @@ public:
     // no volume or its label cannot be read; `label` is then meaningless.
     virtual bool VolumeLabel(const std::string& root, std::string& label) = 0;
 
-    // Copies `from` onto `to`, replacing an existing file. On failure `error`
+    // Copies `from` onto `to`, replacing an existing file, so that `to` holds
+    // the old file or the whole new one, never part of it. On failure `error`
     // says why, in words for a person.
     virtual bool CopyReplacing(const std::string& from, const std::string& to,
                                std::string& error) = 0;
@@ -52,7 +50,8 @@ public:
     // Starts a Windows program (path ending in ".exe") with exactly these
     // arguments, shown normally, without waiting for it. Off Windows a native
     // build beside it (same name without ".exe") is preferred, else Wine runs
-    // it. On failure `error` says why.
+    // it. On failure `error` says why (not that it could not start: the
+    // caller says that).
     virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args,
                               std::string& error) = 0;
 

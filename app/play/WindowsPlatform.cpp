@@ -32,6 +32,56 @@ std::string LastErrorText() {
     return (words.empty() ? std::string("error") : Narrow(words)) + " (" + std::to_string(code) + ")";
 }
 
+// A file handle closed when it goes out of scope.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+    // Closes now, for a caller that must know whether the close worked.
+    bool Close() {
+        const bool ok = CloseHandle(handle_) != 0;
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// Copies the rest of `in` into the existing file `path` and flushes it to
+// the medium. On false, GetLastError says why.
+bool WriteFlushed(HANDLE in, const wchar_t* path) {
+    Handle out(CreateFileW(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.valid()) {
+        return false;
+    }
+    std::vector<char> buffer(65536);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        DWORD written = 0;
+        if (!WriteFile(out.get(), buffer.data(), got, &written, nullptr)) {
+            return false;
+        }
+        if (written != got) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+    }
+    return FlushFileBuffers(out.get()) && out.Close();
+}
+
 class WindowsPlatform : public PlayPlatform {
 public:
     std::string ProgramDirectory() override { return kelvane::ProgramDirectory(); }
@@ -40,14 +90,18 @@ public:
 
     bool VolumeLabel(const std::string& root, std::string& label) override {
         // An empty card reader or floppy drive must not stop the probe with a
-        // "no disk" box.
-        const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+        // "no disk" box. The thread's mode, not the process's: the dialog's
+        // other threads (the file dialog's) keep theirs.
+        DWORD previousMode = 0;
+        const bool modeSet = SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previousMode) != 0;
         wchar_t name[MAX_PATH + 1] = {};
         wchar_t fileSystem[MAX_PATH + 1] = {};
         DWORD serial = 0;
         const BOOL ok = GetVolumeInformationW(Widen(root).c_str(), name, MAX_PATH + 1, &serial,
                                               nullptr, nullptr, fileSystem, MAX_PATH + 1);
-        SetErrorMode(previousMode);
+        if (modeSet) {
+            SetThreadErrorMode(previousMode, nullptr);
+        }
         if (!ok) {
             return false;
         }
@@ -55,12 +109,33 @@ public:
         return true;
     }
 
+    // Written beside the destination under a temporary name, flushed to the
+    // medium and then moved over it, so that a stick pulled out halfway holds
+    // the old image or the new one, never half of one.
     bool CopyReplacing(const std::string& from, const std::string& to, std::string& error) override {
-        if (CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE)) {
-            return true;
+        const std::wstring source = Widen(from);
+        const std::wstring target = Widen(to);
+        Handle in(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!in.valid()) {
+            error = "cannot open " + from + ": " + LastErrorText();
+            return false;
         }
-        error = LastErrorText();
-        return false;
+        const std::size_t slash = target.find_last_of(L"\\/");
+        const std::wstring dir = slash == std::wstring::npos ? L"." : target.substr(0, slash + 1);
+        wchar_t temp[MAX_PATH + 1] = {};
+        // Creates the empty file under a name of its own (8.3, as FAT wants).
+        if (GetTempFileNameW(dir.c_str(), L"kel", 0, temp) == 0) {
+            error = LastErrorText();
+            return false;
+        }
+        if (!WriteFlushed(in.get(), temp) ||
+            !MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            error = LastErrorText();
+            DeleteFileW(temp);
+            return false;
+        }
+        return true;
     }
 
     bool StartProgram(const std::string& program, const std::vector<std::string>& args,

@@ -2,13 +2,18 @@
 // directory and mount points that are temporary folders, and a recorder
 // program standing in for the emulator and for Wine.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -283,6 +288,48 @@ TEST(LinuxEmulatorFailure, SaysWhyWhenNothingCanRunIt) {
     fs::permissions(dir / "duzer", fs::perms::owner_read);
     error.clear();
     EXPECT_FALSE(platform->StartProgram(dir / "duzer.exe", {"x"}, error));
+}
+
+// A platform whose program directory is `program` and that finds no device.
+std::unique_ptr<kelvane::PlayPlatform> EmulatorOnlyPlatform(const TempDir& dir, const std::string& program) {
+    kelvane::LinuxPlatformPaths paths;
+    paths.programDirectory = program;
+    paths.byLabel = dir / "none";
+    paths.mountInfo = dir / "none";
+    paths.mounts = dir / "none";
+    return kelvane::MakeLinuxPlatform(paths);
+}
+
+// Some callers ignore SIGCHLD; the system then reaps their children itself,
+// and a start judged by waiting for a child would seem to fail.
+TEST(LinuxEmulatorStart, StartsWhenTheCallerIgnoresSigchld) {
+    TempDir dir;
+    InstallRecorder(dir / "duzer");
+    auto platform = EmulatorOnlyPlatform(dir, dir.path());
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous = {};
+    ASSERT_EQ(sigaction(SIGCHLD, &ignore, &previous), 0);
+    const kelvane::PlayResult result = kelvane::PlayImage(*platform);
+    sigaction(SIGCHLD, &previous, nullptr);
+
+    EXPECT_EQ(result.outcome, kelvane::PlayResult::Outcome::EmulatorStarted) << result.error;
+    EXPECT_EQ(RecordedLines(dir.path()),
+              (std::vector<std::string>{"1", dir / "ROM.BIN", "session leader"}));
+}
+
+TEST(LinuxEmulatorStart, AFailedExecIsReportedOnceWithItsReason) {
+    TempDir dir;
+    // Executable, but neither a program nor a script: the exec itself fails.
+    WriteFile(dir / "duzer", "not a program\n");
+    fs::permissions(dir / "duzer", fs::perms::owner_all);
+    auto platform = EmulatorOnlyPlatform(dir, dir.path());
+    const kelvane::PlayResult result = kelvane::PlayImage(*platform);
+
+    EXPECT_EQ(result.outcome, kelvane::PlayResult::Outcome::EmulatorFailed);
+    EXPECT_NE(result.error.find(std::strerror(ENOEXEC)), std::string::npos) << result.error;
+    const std::string told = kelvane::DescribePlayResult(result);
+    EXPECT_EQ(told.find("cannot start"), told.rfind("cannot start")) << told;
 }
 
 TEST(CommandLinePlay, WithoutAnImageSaysSoAndFails) {
