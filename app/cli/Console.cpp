@@ -1,12 +1,53 @@
 #include "Console.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include "WideText.h"
+#else
+#include <signal.h>
 #endif
 
 namespace kelvane::cli {
+
+namespace {
+
+// errno of the first failed write to standard output, 0 while none failed.
+int stdoutError = 0;
+
+// Writes and flushes, so that a failure is seen with its errno at once.
+void Write(std::FILE* stream, const std::string& text) {
+    const bool ok = std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+    if (!ok && stream == stdout && stdoutError == 0) stdoutError = errno != 0 ? errno : EIO;
+}
+
+// Runs at exit, after main has returned its status: the first failed write,
+// or a failed close (whatever was still buffered), makes the status 1. A
+// closed pipe is not worth a message: the reader chose to stop reading.
+void CloseStandardOutput() {
+    int code = stdoutError;
+    errno = 0;
+    if (std::fclose(stdout) != 0 && code == 0) code = errno != 0 ? errno : EIO;
+    if (code == 0) return;
+    if (code != EPIPE) {
+        Print(stderr, std::string("kelvane: cannot write standard output: ") + std::strerror(code) + "\n");
+    }
+    // Not exit(): this runs inside it.
+    std::_Exit(1);
+}
+
+}  // namespace
+
+void GuardStandardOutput() {
+#ifndef _WIN32
+    signal(SIGPIPE, SIG_IGN);
+#endif
+    std::atexit(CloseStandardOutput);
+}
 
 #ifdef _WIN32
 
@@ -20,7 +61,7 @@ void Print(std::FILE* stream, const std::string& utf8) {
         WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;
     }
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    Write(stream, utf8);
 }
 
 std::vector<std::string> Arguments(int argc, wchar_t** argv) {
@@ -32,7 +73,7 @@ std::vector<std::string> Arguments(int argc, wchar_t** argv) {
 #else
 
 void Print(std::FILE* stream, const std::string& utf8) {
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    Write(stream, utf8);
 }
 
 std::vector<std::string> Arguments(int argc, char** argv) {

@@ -10,6 +10,7 @@
 #include "Console.h"
 #include "Converter.h"
 #include "FileSystem.h"
+#include "LabelAdvice.h"
 #include "ProgramDirectory.h"
 #include "Play.h"
 #include "SongName.h"
@@ -18,13 +19,15 @@ namespace {
 
 constexpr char kVersion[] = "kelvane 1.0.0.1\n";
 constexpr char kUsage[] =
-    "Usage: kelvane [--template FILE] [--rom FILE] MIDIFILE...\n"
+    "Usage: kelvane [--template FILE] [--rom FILE] [--name NAME] MIDIFILE...\n"
     "       kelvane [--rom FILE] --play [MIDIFILE...]\n"
     "Converts each Standard MIDI File into driver music: NAME.asm, NAME.h and\n"
     "NAME.lrc beside the MIDI file, and the ROM image.\n"
     "\n"
     "  --template FILE  the template ROM (default: RZ31ST.bin beside the program)\n"
     "  --rom FILE       the image to write (default: ROM.BIN beside the program)\n"
+    "  --name NAME      the song name that starts every label (default: the MIDI\n"
+    "                   file's name); letters, digits and '_', not a digit first\n"
     "  --play           after converting, copy the image onto the drive labelled\n"
     "                   PX4, or start the emulator duzer.exe on it when there is none\n"
     "  --help           show this text\n"
@@ -50,6 +53,21 @@ public:
     void SetProgressStep(int) override {}
     void StepProgress() override {}
     std::string ProgramDirectory() override { return kelvane::ProgramDirectory(); }
+    // Asked only by a run that wrote its outputs; the advice itself is
+    // printed once the run is over (see main).
+    std::vector<std::string> StatusAdvice(const kelvane::ConversionReport&) override {
+        wroteOutputs_ = true;
+        return {};
+    }
+    // Whether the run since the last call wrote its outputs.
+    bool TakeWroteOutputs() {
+        const bool wrote = wroteOutputs_;
+        wroteOutputs_ = false;
+        return wrote;
+    }
+
+private:
+    bool wroteOutputs_ = false;
 };
 
 // The run's one line for standard output, shown as Unicode like the others.
@@ -70,6 +88,7 @@ int UsageError(const std::string& problem) {
 struct Options {
     std::string templatePath;
     std::string romPath;
+    std::string songName;  // --name; empty: each file's own
     std::vector<std::string> midiFiles;
     bool play = false;
 };
@@ -97,6 +116,7 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
 #endif
+    kelvane::cli::GuardStandardOutput();
     std::vector<std::string> arguments = kelvane::cli::Arguments(argc, argv);
     Options options;
     bool optionsEnded = false;
@@ -117,6 +137,12 @@ int main(int argc, char** argv) {
         } else if (argument == "--template" || argument == "--rom") {
             if (i + 1 >= arguments.size()) return UsageError(argument + " needs a file");
             (argument == "--template" ? options.templatePath : options.romPath) = arguments[++i];
+        } else if (argument == "--name" || argument.rfind("--name=", 0) == 0) {
+            if (argument == "--name" && i + 1 >= arguments.size()) return UsageError("--name needs a name");
+            options.songName = argument == "--name" ? arguments[++i] : argument.substr(7);
+            if (!kelvane::IsPlainIdentifier(options.songName))
+                return UsageError("--name \"" + options.songName +
+                                  "\" is not a label: letters, digits and '_', not a digit first");
         } else if (argument.rfind("--template=", 0) == 0) {
             options.templatePath = argument.substr(11);
         } else if (argument.rfind("--rom=", 0) == 0) {
@@ -138,7 +164,11 @@ int main(int argc, char** argv) {
 
     bool allConverted = true;
     for (const std::string& midiFile : options.midiFiles) {
-        if (!converter.Run(midiFile, kelvane::SongNameOfPath(midiFile))) allConverted = false;
+        const std::string songName =
+            options.songName.empty() ? kelvane::SongNameOfPath(midiFile) : options.songName;
+        if (!converter.Run(midiFile, songName)) allConverted = false;
+        const std::string advice = kelvane::LabelAdvice(songName);
+        if (frontEnd.TakeWroteOutputs() && !advice.empty()) kelvane::cli::Print(stderr, advice + "\n");
     }
     if (options.play) {
         if (allConverted) return Play(options.romPath);

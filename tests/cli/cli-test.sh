@@ -38,12 +38,70 @@ check "missing: stdout" $'输出文件:\n转换失败!' "$out"
 check "missing: stderr" "无法打开MIDI文件" "$err"
 check "missing: status" 1 "$status"
 
-# Several files in one process: the failed one logs the previous path.
+# Several files in one process: each run has its own lines, and one that
+# fails before its outputs names none, as in a fresh process.
 printf 'not a midi file' > music/bad.mid
-run --template "$template" --rom "$work/ROM.BIN" music/example.mid music/bad.mid
-check "two files: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!\n输出文件:music/example.asm\n转换失败!' "$out"
-check "two files: stderr" "MIDI文件无法识别" "$err"
-check "two files: status" 1 "$status"
+cp music/example.mid music/second.mid
+run --template "$template" --rom "$work/ROM.BIN" music/example.mid music/bad.mid music/second.mid
+check "three files: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!\n输出文件:\n转换失败!\nMIDI轨道数:6,MIDI节拍数:480\n输出文件:music/second.asm\n转换成功!' "$out"
+check "three files: stderr" "MIDI文件无法识别" "$err"
+check "three files: status" 1 "$status"
+run --template "$template" --rom "$work/ROM.BIN" music/bad.mid music/missing.mid
+check "two failures: stdout" $'输出文件:\n转换失败!\n输出文件:\n转换失败!' "$out"
+check "two failures: stderr" $'MIDI文件无法识别\n无法打开MIDI文件' "$err"
+
+# Song names that make labels an assembler rejects: the labels stay, and each
+# run that wrote its outputs says so once on stderr, after its lines.
+cp music/example.mid "music/my song-1.mid"
+cp music/example.mid music/卡拉OK.mid
+run --template "$template" --rom "$work/ROM.BIN" "music/my song-1.mid"
+check "odd name: stderr" '提示: 歌曲名"my song-1"不是合法的汇编标号' "$err"
+check "odd name: status" 0 "$status"
+check "odd name: labels kept" 1 "$(grep -c '^my song-1_Square1:' "music/my song-1.asm")"
+run --template "$template" --rom "$work/ROM.BIN" music/卡拉OK.mid music/bad.mid "music/my song-1.mid" music/example.mid
+check "odd names: one hint per run that wrote" $'提示: 歌曲名"卡拉OK"不是合法的汇编标号\nMIDI文件无法识别\n提示: 歌曲名"my song-1"不是合法的汇编标号' "$err"
+run --template "$template" --rom "$work/ROM.BIN" music/no-such-卡拉.mid
+check "odd name, no outputs: no hint" "无法打开MIDI文件" "$err"
+
+# --name sets the labels and the texts, not the file names; it must be a label.
+run --template "$template" --rom "$work/ROM.BIN" --name tune "music/my song-1.mid"
+check "--name: no hint" "" "$err"
+check "--name: status" 0 "$status"
+check "--name: labels" "1 0" "$(grep -c '^tune_Square1:' "music/my song-1.asm") $(grep -c 'my song-1' "music/my song-1.asm")"
+check "--name: equates" 0 "$(grep -vc '^tune_' "music/my song-1.h")"
+check "--name: lyric label" 1 "$(grep -c '^tune_Lyric:' "music/my song-1.lrc")"
+run --template "$template" --rom "$work/ROM.BIN" --name=_Tune2 music/example.mid
+check "--name=NAME: labels" 1 "$(grep -c '^_Tune2_DPCM:' music/example.asm)"
+for bad in "my song" 9lives "" 卡拉OK "a-b"; do
+    rm -f music/second.asm
+    run --template "$template" --rom "$work/ROM.BIN" --name "$bad" music/second.mid
+    check "--name '$bad': usage error" 2 "$status"
+    check "--name '$bad': nothing converted" "" "$out$(ls music/second.asm 2>/dev/null)"
+done
+run --template "$template" --rom "$work/ROM.BIN" music/example.mid --name
+check "--name without a value: usage error" 2 "$status"
+
+# Standard output that cannot be written: the status is 1, whatever the run.
+"$kelvane" --template "$template" --rom "$work/ROM.BIN" music/example.mid >/dev/full 2>"$work/stderr"
+check "full disk: status" 1 "$?"
+check "full disk: says so" "kelvane: cannot write standard output: $(python3 -c 'import os; print(os.strerror(28))')" "$(cat "$work/stderr")"
+check "full disk: the conversion still ran" 1 "$(grep -c '^example_Square1:' music/example.asm)"
+"$kelvane" --version >/dev/full 2>/dev/null
+check "full disk, --version: status" 1 "$?"
+# A pipe whose reader has gone: no death by SIGPIPE, status 1, no message.
+# The reading end is closed before the program starts, so no write can win a
+# race against it; Python hands the child SIGPIPE at its default.
+closed_pipe() {
+    python3 -c 'import os, subprocess, sys
+r, w = os.pipe()
+os.close(r)
+done = subprocess.run(sys.argv[1:], stdout=w, stderr=subprocess.PIPE)
+print(done.returncode)
+sys.stdout.write(done.stderr.decode())' "$@"
+}
+check "closed pipe: status, no message" 1 "$(closed_pipe "$kelvane" --template "$template" --rom "$work/ROM.BIN" music/example.mid)"
+check "closed pipe, --help: status" 1 "$(closed_pipe "$kelvane" --help)"
+check "closed pipe: the conversion still ran" 1 "$(grep -c '^example_Square1:' music/example.asm)"
 
 # The default template and image live beside the program.
 mkdir prog
