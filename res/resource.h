@@ -13,6 +13,9 @@
 #define IDC_PROGRESS        1002
 #define IDC_STATUS          1004
 #define IDC_PLAY            1005
+#define IDC_ARRANGE         1006  // check box: arrange any MIDI file onto the five channels
+#define IDC_ARRANGE_NOTE    1007  // the line beside it that says so
+#define IDC_EXPORT_NSF      1008  // check box: export an NSF as well
 
 // System-menu commands must keep the low four bits clear: the system uses
 // them, so a handler compares (id & 0xFFF0).

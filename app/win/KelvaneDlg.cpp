@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AboutDlg.h"
+#include "LabelAdvice.h"
 #include "Play.h"
 #include "ProgramDirectory.h"
 #include "SongName.h"
@@ -16,6 +17,10 @@
 namespace {
 
 const wchar_t kAppName[] = L"Kelvane";
+
+// Play's boxes, for a hand-off that failed.
+const char kCannotCopyToDevice[] = "无法复制ROM.BIN到设备";
+const char kCannotStartEmulator[] = "无法启动模拟器duzer.exe";
 
 // Icon 128 in the size the system wants for `metricX` x `metricY`, so that
 // the small icon is the drawn 16x16 image rather than the 32x32 one shrunk.
@@ -122,7 +127,7 @@ HCURSOR CKelvaneDlg::OnQueryDragIcon() {
 
 void CKelvaneDlg::OnBrowse() {
     // The filter in its familiar '|'-separated form; the API wants NULs.
-    std::wstring filter = L"MIDI文件(*.mid)|*.mid||";
+    std::wstring filter = L"MIDI文件(*.mid;*.midi;*.kar)|*.mid;*.midi;*.kar|所有文件(*.*)|*.*||";
     for (wchar_t& c : filter) {
         if (c == L'|') {
             c = L'\0';
@@ -138,7 +143,9 @@ void CKelvaneDlg::OnBrowse() {
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrDefExt = L"midi";
+    // The first of the filter's extensions, so that a name typed without one
+    // finds the file the list shows.
+    ofn.lpstrDefExt = L"mid";
     ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     if (!GetOpenFileNameW(&ofn)) {
         return;  // cancelled: path and song name stay as they were
@@ -167,17 +174,31 @@ void CKelvaneDlg::ChooseMidiFile(const std::wstring& path) {
     midiPath_ = path;
     songName_ = kelvane::Widen(kelvane::SongNameOfPath(kelvane::Narrow(path)));
     SetDlgItemTextW(hwnd_, IDC_MIDI_PATH, midiPath_.c_str());
+    // A long path would show its drive and first folders; the file name at
+    // its end is what tells the user which song this is.
+    HWND edit = Item(IDC_MIDI_PATH);
+    const auto end = static_cast<WPARAM>(midiPath_.size());
+    SendMessageW(edit, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
 void CKelvaneDlg::OnOK() {
+    arrange_ = IsDlgButtonChecked(hwnd_, IDC_ARRANGE) == BST_CHECKED;
+    exportNsf_ = IsDlgButtonChecked(hwnd_, IDC_EXPORT_NSF) == BST_CHECKED;
     // One conversion run; the dialog stays open for the next.
     converter_.Run(kelvane::Narrow(midiPath_), kelvane::Narrow(songName_));
 }
 
+// Success stays silent; a failure does not, or a user would unplug the
+// device believing the song is on it.
 void CKelvaneDlg::OnPlay() {
-    // The dialog stays silent whatever happens: no box, no status line.
     auto platform = kelvane::MakeSystemPlatform();
-    kelvane::PlayImage(*platform);
+    const kelvane::PlayResult result = kelvane::PlayImage(*platform);
+    if (result.outcome == kelvane::PlayResult::Outcome::CopyFailed) {
+        ShowMessage(kCannotCopyToDevice);
+    } else if (result.outcome == kelvane::PlayResult::Outcome::EmulatorFailed) {
+        ShowMessage(kCannotStartEmulator);
+    }
 }
 
 void CKelvaneDlg::ShowMessage(const std::string& text) {
@@ -201,6 +222,20 @@ void CKelvaneDlg::SetProgressStep(int step) {
 
 void CKelvaneDlg::StepProgress() {
     SendMessageW(progress_, PBM_STEPIT, 0, 0);
+}
+
+void CKelvaneDlg::ResetProgress() {
+    SendMessageW(progress_, PBM_SETPOS, 0, 0);
+}
+
+// The run asks only when it wrote its outputs; the song name is the one this
+// run was given, as it stands in the file name.
+std::vector<std::string> CKelvaneDlg::StatusAdvice(const kelvane::ConversionReport&) {
+    const std::string advice = kelvane::LabelAdvice(kelvane::Narrow(songName_));
+    if (advice.empty()) {
+        return {};
+    }
+    return {advice + "\n"};
 }
 
 std::string CKelvaneDlg::ProgramDirectory() {

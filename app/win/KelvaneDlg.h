@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "Converter.h"
 #include "Dialog.h"
@@ -22,6 +23,8 @@ public:
     void SetProgressRange(int trackCount) override;
     void SetProgressStep(int step) override;
     void StepProgress() override;
+    void ResetProgress() override;
+    std::vector<std::string> StatusAdvice(const kelvane::ConversionReport& report) override;
     std::string ProgramDirectory() override;
 
 protected:
@@ -46,6 +49,9 @@ private:
     HICON icon_;
     HICON smallIcon_;
     std::wstring songName_;
+    // The options row, read from its check boxes before every run.
+    bool arrange_ = false;    // arrange any MIDI file onto the five channels
+    bool exportNsf_ = false;  // write an NSF beside the other outputs
     kelvane::DiskFileSystem files_;
     // Holds the failure flag, the status log and the conversion state.
     kelvane::Converter converter_;
