@@ -81,8 +81,23 @@ int CloseFileDialog(HWND main, HWND files, int button) {
         return 1;
     }
     Settle(main);
-    Print("path: " + Escaped(TextOf(GetDlgItem(main, 1000))));
+    PrintPath(main);
     return 0;
+}
+
+// The names in the file dialog's file-type list (cmb1), '|'-separated.
+std::string FileTypes(HWND files) {
+    HWND types = GetDlgItem(files, 0x470);
+    const LRESULT count = SendMessageW(types, CB_GETCOUNT, 0, 0);
+    std::string names;
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t name[512] = {};
+        if (SendMessageW(types, CB_GETLBTEXTLEN, i, 0) < 512) {
+            SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+        }
+        names += (i == 0 ? "" : " | ") + Utf8(name);
+    }
+    return names;
 }
 
 }  // namespace
@@ -92,6 +107,7 @@ int Browse(const std::wstring& path) {
     HWND files = OpenFileDialog(main);
     if (files == nullptr) return 1;
     Print("file dialog: " + Escaped(TextOf(files)));
+    Print("file types: " + FileTypes(files));
     // The file-name box: a ComboBoxEx32 (0x47c) in Wine's dialog, an edit
     // (0x480) in older ones.
     HWND name = GetDlgItem(files, 0x47c);
@@ -108,7 +124,8 @@ int CancelBrowse() {
     return CloseFileDialog(main, files, IDCANCEL);
 }
 
-// Play; prints any box it shows (there should be none) and the status text.
+// Play; prints any box it shows (one only when the hand-off failed) and the
+// status text.
 int Play() {
     HWND main = RequireMainDialog();
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 1005)));
@@ -189,7 +206,7 @@ int Drop(const std::wstring& path) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0, SMTO_NORMAL, 30000, &ignored);
     CloseHandle(process);
-    Print("path: " + Escaped(TextOf(GetDlgItem(main, 1000))));
+    PrintPath(main);
     return 0;
 }
 

@@ -18,29 +18,41 @@ namespace {
 
 const DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 
-// Template 102, control by control in template order. The style is the
-// control's kind: the bits named here must be set, and for buttons and
-// statics the kind field must match exactly.
+// Template 102, control by control in template order, which is also the
+// order of the windows and so the tab order. The style is the control's
+// kind: the bits named here must be set, and for buttons and statics the
+// kind field must match exactly.
 const Control kMainControls[] = {
-    {IDOK, L"Button", BS_DEFPUSHBUTTON, L"转换", {49, 141, 50, 14}},
-    {IDCANCEL, L"Button", BS_PUSHBUTTON, L"退出", {170, 141, 50, 14}},
+    {-1, L"Static", SS_LEFT, L"请选择MIDI文件：", {17, 16, 77, 12}},
     {1000, L"Edit", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, L"", {17, 29, 222, 14}},
     {1001, L"Button", BS_PUSHBUTTON, L"浏览", {187, 13, 43, 14}},
-    {-1, L"Static", SS_LEFT, L"请选则MIDI文件：", {17, 16, 77, 12}},
-    {1002, L"msctls_progress32", PBS_VERTICAL, L"", {222, 49, 15, 84}},
-    {1004, L"Static", SS_LEFT, L"", {24, 57, 184, 70}},
     {-1, L"Button", BS_GROUPBOX, L"信息", {17, 48, 198, 86}},
+    {1004, L"Static", SS_LEFT, L"", {24, 57, 184, 70}},
+    {1002, L"msctls_progress32", PBS_VERTICAL, L"", {222, 49, 15, 84}},
+    {IDOK, L"Button", BS_DEFPUSHBUTTON, L"转换", {49, 141, 50, 14}},
     {1005, L"Button", BS_PUSHBUTTON, L"播放", {112, 141, 50, 14}},
+    {IDCANCEL, L"Button", BS_PUSHBUTTON, L"退出", {170, 141, 50, 14}},
+    {1006, L"Button", BS_AUTOCHECKBOX, L"自动编排", {17, 161, 50, 10}},
+    {1007, L"Static", SS_LEFT, L"把任何MIDI文件编排到五个声道", {69, 162, 118, 9}},
+    {1008, L"Button", BS_AUTOCHECKBOX, L"导出NSF", {192, 161, 47, 10}},
 };
+
+// Tab goes through the layout: path, Browse, Convert, Play, Exit, then the
+// options row below the buttons.
+const int kTabOrder[] = {1000, 1001, IDOK, 1005, IDCANCEL, 1006, 1008};
+
+const int kMainWidth = 257;
+const int kMainHeight = 178;
 
 const Control kAboutControls[] = {
     {-1, L"Static", SS_ICON, L"#128", {11, 17, 0, 0}},
-    {-1, L"Static", SS_LEFT, L"kelvane 1.0 版", {40, 10, 0, 0}},
+    {-1, L"Static", SS_LEFT, L"kelvane 1.0.0.1 版", {40, 10, 0, 0}},
     {-1, L"Static", SS_LEFT, L"MIDI 音乐转换程序", {40, 25, 0, 0}},
     {IDOK, L"Button", BS_DEFPUSHBUTTON, L"确定", {178, 7, 50, 14}},
 };
 
-const DWORD kMainStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+const DWORD kAboutStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+const DWORD kMainStyle = kAboutStyle | WS_VISIBLE | DS_CENTER;
 
 std::string RectText(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) + "x" +
@@ -110,9 +122,10 @@ void CheckLiveDialog(HWND main) {
 
     RECT client;
     GetClientRect(main, &client);
-    const int baseX = BaseUnit(257, client.right, 4);
-    const int baseY = BaseUnit(162, client.bottom, 8);
-    Check(baseX != 0 && baseY != 0, "client area is 257 x 162 dialog units",
+    const int baseX = BaseUnit(kMainWidth, client.right, 4);
+    const int baseY = BaseUnit(kMainHeight, client.bottom, 8);
+    Check(baseX != 0 && baseY != 0,
+          "client area is " + std::to_string(kMainWidth) + " x " + std::to_string(kMainHeight) + " dialog units",
           std::to_string(client.right) + "x" + std::to_string(client.bottom) + " px, base units " +
               std::to_string(baseX) + "x" + std::to_string(baseY));
 
@@ -148,6 +161,28 @@ void CheckLiveDialog(HWND main) {
                   std::to_string(MulDiv(r.bottom - r.top, 8, baseY)));
     }
 
+
+    // Tab order as the dialog manager walks it.
+    std::string tabs;
+    std::vector<int> order;
+    HWND first = GetNextDlgTabItem(main, nullptr, FALSE);
+    for (HWND item = first; item != nullptr && order.size() < 20;) {
+        order.push_back(static_cast<short>(GetDlgCtrlID(item)));
+        tabs += (tabs.empty() ? "" : " ") + std::to_string(order.back());
+        item = GetNextDlgTabItem(main, item, FALSE);
+        if (item == first) break;
+    }
+    Check(order == std::vector<int>(std::begin(kTabOrder), std::end(kTabOrder)), "tab order follows the layout", tabs);
+
+    // Centred on the work area, to the pixel that an odd difference leaves.
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT window;
+    GetWindowRect(main, &window);
+    const int dx = (window.left + window.right) - (work.left + work.right);
+    const int dy = (window.top + window.bottom) - (work.top + work.bottom);
+    Check(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1, "the dialog opens centred",
+          "window " + RectText(window) + ", work area " + RectText(work));
 }
 
 std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
@@ -170,7 +205,7 @@ void CheckResources(const std::wstring& exe) {
     CheckText("template 102 caption", kCaption, main.caption);
     CheckNumber("template 102 style", kMainStyle, main.style);
     CheckNumber("template 102 extended style", WS_EX_APPWINDOW, main.exStyle);
-    Check(main.rect.right == 257 && main.rect.bottom == 162, "template 102 size 257 x 162", RectText(main.rect));
+    Check(main.rect.right == kMainWidth && main.rect.bottom == kMainHeight, "template 102 size", RectText(main.rect));
     CheckText("template 102 font", L"宋体", main.face);
     CheckNumber("template 102 font size", 9, main.pointSize);
     CheckNumber("template 102 font charset", GB2312_CHARSET, main.charset);
@@ -179,7 +214,7 @@ void CheckResources(const std::wstring& exe) {
     Template about;
     Check(ReadTemplate(module, 100, about), "template 100 in Chinese (0x0804)");
     CheckText("template 100 caption", kAboutCaption, about.caption);
-    CheckNumber("template 100 style", kMainStyle & ~WS_VISIBLE, about.style);
+    CheckNumber("template 100 style", kAboutStyle, about.style);
     CheckNumber("template 100 extended style", 0, about.exStyle);
     Check(about.rect.right == 235 && about.rect.bottom == 55, "template 100 size 235 x 55", RectText(about.rect));
     CheckText("template 100 font", L"宋体", about.face);
@@ -236,8 +271,10 @@ void CheckGlyphs() {
     HDC dc = GetDC(nullptr);
     HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, 0, 0, 0, 0, L"宋体");
     HGDIOBJ old = SelectObject(dc, font);
-    const std::wstring texts = L"转换退出浏览请选则MIDI文件：信息播放关于 kelvane 1.0 版MIDI 音乐转换程序确定"
-                               L"无法打开MIDI文件轨道数太多节拍输出成功失败";
+    const std::wstring texts = L"转换退出浏览请选择MIDI文件：信息播放关于 kelvane 1.0.0.1 版MIDI 音乐转换程序确定"
+                               L"无法打开MIDI文件轨道数太多节拍输出成功失败自动编排把任何编排到五个声道导出NSF"
+                               L"无法复制ROM.BIN到设备无法启动模拟器duzer.exe提示: 歌曲名不是合法的汇编标号"
+                               L"***错误*** 无法创建歌词文件";
     std::vector<WORD> glyphs(texts.size());
     const DWORD got = GetGlyphIndicesW(dc, texts.c_str(), static_cast<int>(texts.size()), glyphs.data(),
                                        GGI_MARK_NONEXISTING_GLYPHS);

@@ -4,9 +4,11 @@
 // lines; the checking commands print "ok ..." or "FAIL ..." and exit with the
 // number of failures, the others leave the comparing to the calling script.
 //
-//   driver layout EXE   dialog 102 live and in EXE's resources; about box 100,
-//                        string 101, icon, version block, manifest, glyphs
-//   driver browse PATH   Browse, type PATH into the file dialog, OK; prints edit 1000
+//   driver layout EXE    dialog 102 live (tab order, centred) and in EXE's
+//                        resources; about box 100, string 101, icon, version
+//                        block, manifest, glyphs
+//   driver browse PATH   Browse, type PATH into the file dialog, OK; prints the
+//                        file types offered and edit 1000 with its end in view or not
 //   driver cancel-browse Browse, then Cancel; prints edit 1000
 //   driver convert       Convert; prints each message box, then the status text
 //                        and the progress bar

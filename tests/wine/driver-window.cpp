@@ -124,4 +124,21 @@ void PrintStatus(HWND main) {
     Print("progress: " + std::to_string(pos) + " of " + std::to_string(low) + ".." + std::to_string(high));
 }
 
+void PrintPath(HWND main) {
+    HWND edit = GetDlgItem(main, 1000);
+    const std::wstring text = TextOf(edit);
+    Print("path: " + Escaped(text));
+    bool shown = true;
+    if (!text.empty()) {
+        // Where the last character stands in the field's client area; the
+        // answer is a pair of signed 16-bit coordinates.
+        const LRESULT at = SendMessageW(edit, EM_POSFROMCHAR, text.size() - 1, 0);
+        const int x = static_cast<short>(LOWORD(at));
+        RECT client;
+        GetClientRect(edit, &client);
+        shown = at != -1 && x >= 0 && x < client.right;
+    }
+    Print(std::string("path end shown: ") + (shown ? "yes" : "no"));
+}
+
 }  // namespace driver

@@ -61,6 +61,10 @@ HWND RequireMainDialog();
 // Prints the status text and the progress bar.
 void PrintStatus(HWND main);
 
+// Prints the path field (edit 1000) and whether its end, the file name, is
+// in view.
+void PrintPath(HWND main);
+
 // ---------------------------------------------------------------- commands
 
 int Layout(const std::wstring& exe);  // driver-layout.cpp

@@ -3,7 +3,9 @@
 
   six.mid     a whole song: conductor track and the five channels, division
               480, with program changes, volumes, notes and lyrics (some in GBK)
+  five.mid    the same without its DPCM track: one progress step fewer
   seven.mid   the same with one more channel track: more than the program takes
+  bad.mid     not a MIDI file at all
   RZ31ST.bin  a stand-in template ROM, 512 KB of a fixed pattern
 
 Usage: make-test-files.py DIR
@@ -104,6 +106,10 @@ def main():
     os.makedirs(out, exist_ok=True)
     six = [conductor()] + channel_tracks()
     seven = six + [melody(3, 1, [72, 74])]
+    with open(os.path.join(out, "five.mid"), "wb") as f:
+        f.write(midi_file(six[:5]))
+    with open(os.path.join(out, "bad.mid"), "wb") as f:
+        f.write(b"RIFF, not a Standard MIDI File")
     with open(os.path.join(out, "six.mid"), "wb") as f:
         f.write(midi_file(six))
     with open(os.path.join(out, "seven.mid"), "wb") as f:

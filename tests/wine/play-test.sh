@@ -62,6 +62,7 @@ expect_eq "device: exit status" 0 "$status"
 expect_eq "device: E: labelled PX4 receives the image" "image from kelvane prog" \
     "$(cat "$sticks/e/ROM.BIN")"
 expect_true "device: D: labelled px4 receives nothing" test ! -e "$sticks/d/ROM.BIN"
+expect_eq "device: E: holds the image and no temporary file" "ROM.BIN" "$(ls "$sticks/e")"
 expect_true "device: G:, a second PX4, receives nothing" test ! -e "$sticks/g/ROM.BIN"
 expect_true "device: the emulator is not started" test ! -e "$program/args.txt"
 expect_true "device: the command line says where the image went" \

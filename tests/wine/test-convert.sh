@@ -27,7 +27,8 @@ browse=$(drv browse "$midi")
 printf '%s\n' "$browse"
 expect_eq "Browse shows the chosen path in edit 1000" "${midi//\\/\\\\}" "$(field path "$browse")"
 
-expected_status='\n\n\nMIDI轨道数:6,MIDI节拍数:480\n输出文件:'"${asm//\\/\\\\}"'\n转换成功!\n'
+# The song name is no assembler label, and the status says so.
+expected_status='\n\nMIDI轨道数:6,MIDI节拍数:480\n提示: 歌曲名"小星星"不是合法的汇编标号\n输出文件:'"${asm//\\/\\\\}"'\n转换成功!\n'
 run=$(drv convert)
 printf '%s\n' "$run"
 expect_eq "no message box" "" "$(field box "$run")"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The dialog as built: template 102 live and in the resources, the About box
-# from the system menu, the title bar's icon, and Exit.
+# The dialog as built: template 102 live (with its tab order, centred) and in
+# the resources, the About box from the system menu with the program's
+# version, the title bar's icon, and Exit.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
@@ -24,10 +25,14 @@ expect_eq "system menu opens" "system menu open" "$(drv sysmenu)"
 wine_screenshot "$WINE_TEST_DIR/menu.png"
 kelvane_keep "$WINE_TEST_DIR/menu.png" system-menu.png
 
+# The About box's version is the command line's and the version block's
+# (the layout checks the block against 1.0.0.1).
+version=$(wine_run "$KELVANE_CLI" --version | tr -d '\r')
+expect_eq "the command line's version" "kelvane 1.0.0.1" "$version"
 about=$(drv about)
 expect_eq "About box from the system menu" "关于 kelvane
 about item: -1 (icon)
-about item: -1 kelvane 1.0 版
+about item: -1 $version 版
 about item: -1 MIDI 音乐转换程序
 about item: 1 确定
 about closed" "$(sed 's/^about: //' <<<"$about")"
