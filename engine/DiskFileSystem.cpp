@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -84,23 +85,48 @@ std::string UniqueSuffix() {
 
 }  // namespace
 
-bool DiskFileSystem::ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) {
-    data.clear();
+namespace {
+
+// Opens a regular file and tells its size in 64 bits, on the 32-bit build too.
+bool OpenRegular(const std::string& path, std::ifstream& stream, std::uint64_t& size) {
     if (path.empty()) return false;
     fs::path native = NativePath(path);
     std::error_code error;
     if (!fs::is_regular_file(native, error)) return false;
-    std::ifstream stream(native, std::ios::binary | std::ios::ate);
-    if (!stream) return false;
-    std::streamoff size = stream.tellg();
-    if (size < 0) return false;
-    stream.seekg(0);
-    data.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !stream.read(reinterpret_cast<char*>(data.data()), size)) {
+    std::uintmax_t length = fs::file_size(native, error);
+    if (error) return false;
+    stream.open(native, std::ios::binary);
+    size = length;
+    return static_cast<bool>(stream);
+}
+
+bool ReadInto(std::ifstream& stream, std::size_t size, std::vector<std::uint8_t>& data) {
+    data.resize(size);
+    if (size > 0 && !stream.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size))) {
         data.clear();
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+FileSystem::ReadResult DiskFileSystem::ReadWhole(const std::string& path, std::uint64_t maxSize,
+                                                 std::vector<std::uint8_t>& data) {
+    data.clear();
+    std::ifstream stream;
+    std::uint64_t size = 0;
+    if (!OpenRegular(path, stream, size)) return ReadResult::kCannotOpen;
+    if (size > maxSize) return ReadResult::kTooLarge;
+    return ReadInto(stream, static_cast<std::size_t>(size), data) ? ReadResult::kRead : ReadResult::kCannotOpen;
+}
+
+bool DiskFileSystem::ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) {
+    data.clear();
+    std::ifstream stream;
+    std::uint64_t fileSize = 0;
+    if (!OpenRegular(path, stream, fileSize)) return false;
+    return ReadInto(stream, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, size)), data);
 }
 
 std::unique_ptr<ByteSink> DiskFileSystem::Create(const std::string& path) {

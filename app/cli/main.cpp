@@ -1,24 +1,25 @@
 // kelvane: the command line. Converts each MIDI file given, as the dialog's
 // Convert does, and prints the status lines as the run logs them.
 #include <cstdio>
-#include <iostream>
 #include <memory>
-#include <sstream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "Console.h"
 #include "Converter.h"
 #include "FileSystem.h"
+#include "Messages.h"
 #include "ProgramDirectory.h"
 #include "Play.h"
+#include "ReportText.h"
 #include "SongName.h"
 
 namespace {
 
 constexpr char kVersion[] = "kelvane 1.0.0.1\n";
 constexpr char kUsage[] =
-    "Usage: kelvane [--template FILE] [--rom FILE] MIDIFILE...\n"
+    "Usage: kelvane [--template FILE] [--rom FILE] [--report] [--report-json FILE] MIDIFILE...\n"
     "       kelvane [--rom FILE] --play [MIDIFILE...]\n"
     "Converts each Standard MIDI File into driver music: NAME.asm, NAME.h and\n"
     "NAME.lrc beside the MIDI file, and the ROM image.\n"
@@ -27,6 +28,8 @@ constexpr char kUsage[] =
     "  --rom FILE       the image to write (default: ROM.BIN beside the program)\n"
     "  --play           after converting, copy the image onto the drive labelled\n"
     "                   PX4, or start the emulator duzer.exe on it when there is none\n"
+    "  --report         after the status lines, a table of what each channel got\n"
+    "  --report-json FILE  the same report as JSON (an array for several files)\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
     "\n"
@@ -49,17 +52,6 @@ public:
     void SetProgressRange(int) override {}
     void SetProgressStep(int) override {}
     void StepProgress() override {}
-    std::string ProgramDirectory() override { return kelvane::ProgramDirectory(); }
-};
-
-// The run's one line for standard output, shown as Unicode like the others.
-class ConsoleBuffer : public std::stringbuf {
-protected:
-    int sync() override {
-        kelvane::cli::Print(stdout, str());
-        str("");
-        return 0;
-    }
 };
 
 int UsageError(const std::string& problem) {
@@ -70,9 +62,21 @@ int UsageError(const std::string& problem) {
 struct Options {
     std::string templatePath;
     std::string romPath;
+    std::string reportJsonPath;
     std::vector<std::string> midiFiles;
     bool play = false;
+    bool report = false;
 };
+
+// Writes the reports of every run as JSON: one object, or an array of them.
+bool WriteReportJson(kelvane::FileSystem& files, const std::string& path,
+                     const std::vector<kelvane::ConversionReport>& reports) {
+    std::string json = reports.size() == 1 ? "" : "[";
+    for (std::size_t i = 0; i < reports.size(); ++i) json += (i > 0 ? "," : "") + kelvane::ReportJson(reports[i]);
+    json += reports.size() == 1 ? "\n" : "]\n";
+    std::unique_ptr<kelvane::ByteSink> sink = files.CreateReplacing(path);
+    return sink && sink->Write(json.data(), json.size()) && sink->Close();
+}
 
 // Hands the image over as the dialog's Play does, but says what happened.
 int Play(const std::string& romPath) {
@@ -90,14 +94,7 @@ int Play(const std::string& romPath) {
     return result.ok() ? kExitSuccess : kExitFailure;
 }
 
-}  // namespace
-
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-    std::vector<std::string> arguments = kelvane::cli::Arguments(argc, argv);
+int Main(const std::vector<std::string>& arguments) {
     Options options;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -114,13 +111,19 @@ int main(int argc, char** argv) {
         } else if (argument == "--version") {
             kelvane::cli::Print(stdout, kVersion);
             return kExitSuccess;
-        } else if (argument == "--template" || argument == "--rom") {
+        } else if (argument == "--report") {
+            options.report = true;
+        } else if (argument == "--template" || argument == "--rom" || argument == "--report-json") {
             if (i + 1 >= arguments.size()) return UsageError(argument + " needs a file");
-            (argument == "--template" ? options.templatePath : options.romPath) = arguments[++i];
+            (argument == "--template" ? options.templatePath
+             : argument == "--rom"    ? options.romPath
+                                      : options.reportJsonPath) = arguments[++i];
         } else if (argument.rfind("--template=", 0) == 0) {
             options.templatePath = argument.substr(11);
         } else if (argument.rfind("--rom=", 0) == 0) {
             options.romPath = argument.substr(6);
+        } else if (argument.rfind("--report-json=", 0) == 0) {
+            options.reportJsonPath = argument.substr(14);
         } else {
             return UsageError("unknown option " + argument);
         }
@@ -130,19 +133,45 @@ int main(int argc, char** argv) {
 
     ConsoleFrontEnd frontEnd;
     kelvane::DiskFileSystem files;
-    ConsoleBuffer consoleBuffer;
-    std::ostream console(&consoleBuffer);
-    kelvane::Converter converter(frontEnd, files, console);
-    converter.SetTemplatePath(options.templatePath);
-    converter.SetRomPath(options.romPath);
+    for (const std::string& midiFile : options.midiFiles)
+        if (!options.reportJsonPath.empty() && files.SameFile(options.reportJsonPath, midiFile))
+            return UsageError("--report-json would overwrite " + midiFile);
+    kelvane::Converter converter(frontEnd, files);
+    const std::string programDirectory = kelvane::ProgramDirectory();
+    converter.SetTemplatePath(options.templatePath.empty() ? programDirectory + "RZ31ST.bin" : options.templatePath);
+    converter.SetRomPath(options.romPath.empty() ? programDirectory + kelvane::kImageName : options.romPath);
 
     bool allConverted = true;
+    std::vector<kelvane::ConversionReport> reports;
     for (const std::string& midiFile : options.midiFiles) {
-        if (!converter.Run(midiFile, kelvane::SongNameOfPath(midiFile))) allConverted = false;
+        kelvane::ConversionReport report = converter.Run(midiFile, kelvane::SongNameOfPath(midiFile));
+        if (!report.succeeded) allConverted = false;
+        if (options.report) kelvane::cli::Print(stdout, kelvane::ReportTable(report));
+        if (!options.reportJsonPath.empty()) reports.push_back(std::move(report));
+    }
+    if (!options.reportJsonPath.empty() && !WriteReportJson(files, options.reportJsonPath, reports)) {
+        kelvane::cli::Print(stderr, "kelvane: cannot write the report " + options.reportJsonPath + "\n");
+        allConverted = false;
     }
     if (options.play) {
         if (allConverted) return Play(options.romPath);
         kelvane::cli::Print(stderr, "kelvane: not playing, since a conversion failed\n");
     }
     return allConverted ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+    try {
+        return Main(kelvane::cli::Arguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        // A song too large for the memory at hand ends the program with words.
+        kelvane::cli::Print(stderr, std::string("kelvane: ") + kelvane::msg::kOutOfMemory + "\n");
+        return 1;
+    }
 }

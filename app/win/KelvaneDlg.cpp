@@ -3,11 +3,12 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <iostream>
+#include <new>
 #include <vector>
 
 #include "AboutDlg.h"
 #include "Play.h"
+#include "Messages.h"
 #include "ProgramDirectory.h"
 #include "SongName.h"
 #include "WideText.h"
@@ -31,7 +32,7 @@ CKelvaneDlg::CKelvaneDlg(HWND parent)
     : Dialog(IDD_KELVANE_DIALOG, parent),
       icon_(LoadAppIcon(SM_CXICON, SM_CYICON)),
       smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)),
-      converter_(*this, files_, std::cout) {}
+      converter_(*this, files_) {}
 
 BOOL CKelvaneDlg::OnInitDialog() {
     progress_ = Item(IDC_PROGRESS);
@@ -171,7 +172,17 @@ void CKelvaneDlg::ChooseMidiFile(const std::wstring& path) {
 
 void CKelvaneDlg::OnOK() {
     // One conversion run; the dialog stays open for the next.
-    converter_.Run(kelvane::Narrow(midiPath_), kelvane::Narrow(songName_));
+    kelvane::ConversionRequest request;
+    request.midiPath = kelvane::Narrow(midiPath_);
+    request.songName = kelvane::Narrow(songName_);
+    request.templatePath = kelvane::ProgramDirectory() + "RZ31ST.bin";
+    request.romPath = kelvane::ProgramDirectory() + kelvane::kImageName;
+    try {
+        converter_.Run(request);
+    } catch (const std::bad_alloc&) {
+        // A song too large for the memory at hand ends the run, not the program.
+        ShowMessage(kelvane::msg::kOutOfMemory);
+    }
 }
 
 void CKelvaneDlg::OnPlay() {
@@ -203,6 +214,6 @@ void CKelvaneDlg::StepProgress() {
     SendMessageW(progress_, PBM_STEPIT, 0, 0);
 }
 
-std::string CKelvaneDlg::ProgramDirectory() {
-    return kelvane::ProgramDirectory();
+void CKelvaneDlg::ResetProgress() {
+    SendMessageW(progress_, PBM_SETPOS, 0, 0);
 }

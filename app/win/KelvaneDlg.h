@@ -22,7 +22,7 @@ public:
     void SetProgressRange(int trackCount) override;
     void SetProgressStep(int step) override;
     void StepProgress() override;
-    std::string ProgramDirectory() override;
+    void ResetProgress() override;
 
 protected:
     BOOL OnInitDialog() override;

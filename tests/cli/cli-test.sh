@@ -38,10 +38,11 @@ check "missing: stdout" $'输出文件:\n转换失败!' "$out"
 check "missing: stderr" "无法打开MIDI文件" "$err"
 check "missing: status" 1 "$status"
 
-# Several files in one process: the failed one logs the previous path.
+# Several files in one process: each speaks of itself only, so the refused one
+# names no output.
 printf 'not a midi file' > music/bad.mid
 run --template "$template" --rom "$work/ROM.BIN" music/example.mid music/bad.mid
-check "two files: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!\n输出文件:music/example.asm\n转换失败!' "$out"
+check "two files: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!\n输出文件:\n转换失败!' "$out"
 check "two files: stderr" "MIDI文件无法识别" "$err"
 check "two files: status" 1 "$status"
 
@@ -58,11 +59,12 @@ check "no template: stderr" "无法打开RZ31ST.bin文件" "$(cat "$work/stderr"
 check "no template: stdout" "" "$out"
 check "no template: status" 1 "$status"
 
-# A lyric file that cannot be created: its line goes to stdout, success stays.
+# A lyric file that cannot be created is a lost output: its status line, and
+# the run fails.
 rm -f music/example.lrc && mkdir music/example.lrc
 run --template "$template" --rom "$work/ROM.BIN" music/example.mid
-check "lyric file: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n***错误*** 无法创建歌词文件\n输出文件:music/example.asm\n转换成功!' "$out"
-check "lyric file: status" 0 "$status"
+check "lyric file: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n***错误*** 无法创建歌词文件\n输出文件:music/example.asm\n转换失败!' "$out"
+check "lyric file: status" 1 "$status"
 rmdir music/example.lrc
 
 # An output place that cannot be written: the box, no status line, and the

@@ -82,12 +82,11 @@ struct Outcome {
 Outcome ConvertOnDisk(const std::string& midiPath, const std::string& templatePath, const std::string& romPath) {
     RecordingFrontEnd ui;
     DiskFileSystem files;
-    std::ostringstream console;
-    Converter converter(ui, files, console);
+    Converter converter(ui, files);
     converter.SetTemplatePath(templatePath);
     converter.SetRomPath(romPath);
     Outcome outcome;
-    outcome.result = converter.Run(midiPath, SongNameOfPath(midiPath));
+    outcome.result = converter.Run(midiPath, SongNameOfPath(midiPath)).succeeded;
     outcome.messages = ui.messages;
     outcome.lines = ui.appended;
     return outcome;
