@@ -9,29 +9,15 @@
 
 #include "Console.h"
 #include "Converter.h"
+#include "DataPaths.h"
 #include "FileSystem.h"
+#include "Help.h"
+#include "Messages.h"
 #include "ProgramDirectory.h"
 #include "Play.h"
 #include "SongName.h"
 
 namespace {
-
-constexpr char kVersion[] = "kelvane 1.0.0.1\n";
-constexpr char kUsage[] =
-    "Usage: kelvane [--template FILE] [--rom FILE] MIDIFILE...\n"
-    "       kelvane [--rom FILE] --play [MIDIFILE...]\n"
-    "Converts each Standard MIDI File into driver music: NAME.asm, NAME.h and\n"
-    "NAME.lrc beside the MIDI file, and the ROM image.\n"
-    "\n"
-    "  --template FILE  the template ROM (default: RZ31ST.bin beside the program)\n"
-    "  --rom FILE       the image to write (default: ROM.BIN beside the program)\n"
-    "  --play           after converting, copy the image onto the drive labelled\n"
-    "                   PX4, or start the emulator duzer.exe on it when there is none\n"
-    "  --help           show this text\n"
-    "  --version        show the version\n"
-    "\n"
-    "Exit status: 0 when every conversion succeeded, 1 when one failed or the\n"
-    "image could not be played, 2 for a usage error.\n";
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -41,15 +27,22 @@ class ConsoleFrontEnd : public kelvane::FrontEnd {
 public:
     void ShowMessage(const std::string& text) override {
         kelvane::cli::Print(stderr, text + "\n");
+        if (text == kelvane::msg::kCannotOpenTemplate && !templateSearch.empty())
+            kelvane::cli::Print(stderr, templateSearch);
     }
     void ReplaceStatusText(const std::string&, const std::string& appendedLine) override {
         kelvane::cli::Print(stdout, appendedLine);
         std::fflush(stdout);
     }
-    void SetProgressRange(int) override {}
+    // Only a run that has opened its outputs, the image among them, sets the
+    // range; every such run goes on to write the image.
+    void SetProgressRange(int) override { imageWritten = true; }
     void SetProgressStep(int) override {}
     void StepProgress() override {}
     std::string ProgramDirectory() override { return kelvane::ProgramDirectory(); }
+
+    std::string templateSearch;  // the line that follows a missing template
+    bool imageWritten = false;
 };
 
 // The run's one line for standard output, shown as Unicode like the others.
@@ -63,7 +56,7 @@ protected:
 };
 
 int UsageError(const std::string& problem) {
-    kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kUsage);
+    kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kelvane::cli::HelpText());
     return kExitUsage;
 }
 
@@ -75,10 +68,8 @@ struct Options {
 };
 
 // Hands the image over as the dialog's Play does, but says what happened.
-int Play(const std::string& romPath) {
+int Play(const std::string& image) {
     std::unique_ptr<kelvane::PlayPlatform> platform = kelvane::MakeSystemPlatform();
-    const std::string image =
-        romPath.empty() ? kelvane::ProgramDirectory() + kelvane::kImageName : romPath;
     if (!platform->FileExists(image)) {
         kelvane::cli::Print(stderr, "kelvane: no ROM image " + image +
                                         " to play; convert a MIDI file first\n");
@@ -88,6 +79,14 @@ int Play(const std::string& romPath) {
     kelvane::cli::Print(result.ok() ? stdout : stderr,
                         "kelvane: " + kelvane::DescribePlayResult(result) + "\n");
     return result.ok() ? kExitSuccess : kExitFailure;
+}
+
+// Said after a missing template, so that the user knows where to put one.
+std::string TemplateSearchLine(const kelvane::DataPaths& places) {
+    std::string line = "kelvane: searched for the template in:";
+    for (std::size_t i = 0; i < places.searched.size(); ++i)
+        line += (i == 0 ? " " : ", ") + places.searched[i];
+    return line + "\n";
 }
 
 }  // namespace
@@ -107,12 +106,12 @@ int main(int argc, char** argv) {
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
-            kelvane::cli::Print(stdout, kUsage);
+            kelvane::cli::Print(stdout, kelvane::cli::HelpText());
             return kExitSuccess;
         } else if (argument == "--play") {
             options.play = true;
         } else if (argument == "--version") {
-            kelvane::cli::Print(stdout, kVersion);
+            kelvane::cli::Print(stdout, kelvane::cli::VersionText());
             return kExitSuccess;
         } else if (argument == "--template" || argument == "--rom") {
             if (i + 1 >= arguments.size()) return UsageError(argument + " needs a file");
@@ -125,23 +124,31 @@ int main(int argc, char** argv) {
             return UsageError("unknown option " + argument);
         }
     }
-    if (options.midiFiles.empty() && options.play) return Play(options.romPath);
+    const kelvane::DataPaths places = kelvane::ResolveDataPaths(
+        kelvane::SystemDataEnvironment(), options.templatePath, options.romPath);
+    if (options.midiFiles.empty() && options.play) return Play(places.romPath);
     if (options.midiFiles.empty()) return UsageError("no MIDI file given");
+    // A failure here shows as the engine's own "cannot create" message.
+    if (places.romInUserFolder) kelvane::CreateParentFolders(places.romPath);
 
     ConsoleFrontEnd frontEnd;
+    frontEnd.templateSearch = TemplateSearchLine(places);
     kelvane::DiskFileSystem files;
     ConsoleBuffer consoleBuffer;
     std::ostream console(&consoleBuffer);
     kelvane::Converter converter(frontEnd, files, console);
-    converter.SetTemplatePath(options.templatePath);
-    converter.SetRomPath(options.romPath);
+    converter.SetTemplatePath(places.templatePath);
+    converter.SetRomPath(places.romPath);
 
     bool allConverted = true;
     for (const std::string& midiFile : options.midiFiles) {
         if (!converter.Run(midiFile, kelvane::SongNameOfPath(midiFile))) allConverted = false;
     }
+    // Away from the program the image is easily lost; say where it went.
+    if (frontEnd.imageWritten && places.romInUserFolder)
+        kelvane::cli::Print(stderr, "kelvane: wrote the image to " + places.romPath + "\n");
     if (options.play) {
-        if (allConverted) return Play(options.romPath);
+        if (allConverted) return Play(places.romPath);
         kelvane::cli::Print(stderr, "kelvane: not playing, since a conversion failed\n");
     }
     return allConverted ? kExitSuccess : kExitFailure;
