@@ -142,13 +142,11 @@ DataPaths ResolveDataPaths(const DataEnvironment& environment, const std::string
                            const std::function<bool(const std::string&)>& readable) {
     DataPaths paths;
     const std::string besideProgram = environment.programDirectory + kTemplateFileName;
-    if (!templateOption.empty()) {
-        paths.searched = {templateOption};
-    } else {
-        paths.searched = TemplateCandidates(environment);
-    }
-    paths.templatePath = paths.searched.front();
-    for (const std::string& candidate : paths.searched) {
+    const std::vector<std::string> candidates =
+        templateOption.empty() ? TemplateCandidates(environment) : std::vector{templateOption};
+    paths.templatePath = candidates.front();
+    for (const std::string& candidate : candidates) {
+        paths.searched.push_back(candidate);
         if (readable(candidate)) {
             paths.templatePath = candidate;
             paths.templateFound = true;

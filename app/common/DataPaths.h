@@ -48,7 +48,7 @@ bool IsReadableFile(const std::string& path);
 struct DataPaths {
     std::string templatePath;  // what the engine is to read
     bool templateFound = false;
-    std::vector<std::string> searched;  // every place tried, in order
+    std::vector<std::string> searched;  // the places tried, in order, the match last
     std::string romPath;                // what the engine is to write
     bool romInUserFolder = false;       // by default, in UserDataDirectory()
 };
