@@ -179,15 +179,6 @@ TEST_F(Resolve, PortableLayoutKeepsTheImageBesideTheProgram) {
     EXPECT_EQ(ResolveDataPaths(environment, "", "").templatePath, besideProgram);
 }
 
-TEST(IsReadableFile, OnlyARegularFileThatOpens) {
-    TempDir dir;
-    WriteFile(dir / "file");
-    fs::create_directories(dir / "folder");
-    EXPECT_TRUE(kelvane::IsReadableFile(dir / "file"));
-    EXPECT_FALSE(kelvane::IsReadableFile(dir / "folder"));
-    EXPECT_FALSE(kelvane::IsReadableFile(dir / "missing"));
-}
-
 TEST(CreateParentFolders, MakesEveryMissingLevel) {
     TempDir dir;
     EXPECT_TRUE(kelvane::CreateParentFolders(dir / "a/b/c/ROM.BIN"));
