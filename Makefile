@@ -8,7 +8,7 @@ BUILD_FUZZ  := build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all deps build build-asan windows fuzz-build fuzz demo test bench clean
+.PHONY: all deps build build-asan windows fuzz-build fuzz demo test bench install deb clean
 
 all: build
 
@@ -56,6 +56,26 @@ bench:
 	cmake -S . -B $(BUILD_BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DKELVANE_BENCH=ON -DKELVANE_TESTS=OFF >/dev/null
 	cmake --build $(BUILD_BENCH) -j $(JOBS)
 	bench/run.sh $(BUILD_BENCH)
+
+# make install PREFIX=/usr DESTDIR=/tmp/stage: the command line, its man page,
+# the bash completion and the documents.
+PREFIX ?= /usr/local
+install:
+	@KELVANE_NATIVE_ONLY=1 scripts/install-deps.sh
+	@$(MAKE) --no-print-directory build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package, from the same install rules, checked by lintian.
+DEB_ARCH    = $(shell dpkg --print-architecture)
+DEB         = dist/kelvane_$(VERSION)_$(DEB_ARCH).deb
+deb:
+	@KELVANE_NATIVE_ONLY=1 KELVANE_DEB=1 scripts/install-deps.sh
+	@$(MAKE) --no-print-directory build
+	rm -rf $(BUILD)/package && mkdir -p dist
+	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/package >/dev/null
+	mv $(BUILD)/package/kelvane_$(VERSION)_$(DEB_ARCH).deb $(DEB)
+	lintian --fail-on error $(DEB)
+	@echo "deb: $(DEB)"
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_WIN) $(BUILD_BENCH) $(BUILD_FUZZ) dist

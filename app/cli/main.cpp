@@ -1,40 +1,22 @@
 // kelvane: the command line. Converts each MIDI file given, as the dialog's
 // Convert does, and prints the status lines as the run logs them.
 #include <cstdio>
-#include <memory>
 #include <new>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Console.h"
 #include "Converter.h"
+#include "DataPaths.h"
 #include "FileSystem.h"
+#include "Help.h"
 #include "Messages.h"
-#include "ProgramDirectory.h"
 #include "Play.h"
 #include "ReportText.h"
 #include "SongName.h"
 
 namespace {
-
-constexpr char kVersion[] = "kelvane 1.0.0.1\n";
-constexpr char kUsage[] =
-    "Usage: kelvane [--template FILE] [--rom FILE] [--report] [--report-json FILE] MIDIFILE...\n"
-    "       kelvane [--rom FILE] --play [MIDIFILE...]\n"
-    "Converts each Standard MIDI File into driver music: NAME.asm, NAME.h and\n"
-    "NAME.lrc beside the MIDI file, and the ROM image.\n"
-    "\n"
-    "  --template FILE  the template ROM (default: RZ31ST.bin beside the program)\n"
-    "  --rom FILE       the image to write (default: ROM.BIN beside the program)\n"
-    "  --play           after converting, copy the image onto the drive labelled\n"
-    "                   PX4, or start the emulator duzer.exe on it when there is none\n"
-    "  --report         after the status lines, a table of what each channel got\n"
-    "  --report-json FILE  the same report as JSON (an array for several files)\n"
-    "  --help           show this text\n"
-    "  --version        show the version\n"
-    "\n"
-    "Exit status: 0 when every conversion succeeded, 1 when one failed or the\n"
-    "image could not be played, 2 for a usage error.\n";
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -44,6 +26,8 @@ class ConsoleFrontEnd : public kelvane::FrontEnd {
 public:
     void ShowMessage(const std::string& text) override {
         kelvane::cli::Print(stderr, text + "\n");
+        if (text == kelvane::msg::kCannotOpenTemplate && !templateSearch.empty())
+            kelvane::cli::Print(stderr, templateSearch);
     }
     void ReplaceStatusText(const std::string&, const std::string& appendedLine) override {
         kelvane::cli::Print(stdout, appendedLine);
@@ -52,10 +36,12 @@ public:
     void SetProgressRange(int) override {}
     void SetProgressStep(int) override {}
     void StepProgress() override {}
+
+    std::string templateSearch;  // the line that follows a missing template
 };
 
 int UsageError(const std::string& problem) {
-    kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kUsage);
+    kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kelvane::cli::HelpText());
     return kExitUsage;
 }
 
@@ -79,10 +65,8 @@ bool WriteReportJson(kelvane::FileSystem& files, const std::string& path,
 }
 
 // Hands the image over as the dialog's Play does, but says what happened.
-int Play(const std::string& romPath) {
+int Play(const std::string& image) {
     std::unique_ptr<kelvane::PlayPlatform> platform = kelvane::MakeSystemPlatform();
-    const std::string image =
-        romPath.empty() ? kelvane::ProgramDirectory() + kelvane::kImageName : romPath;
     if (!platform->FileExists(image)) {
         kelvane::cli::Print(stderr, "kelvane: no ROM image " + image +
                                         " to play; convert a MIDI file first\n");
@@ -92,6 +76,14 @@ int Play(const std::string& romPath) {
     kelvane::cli::Print(result.ok() ? stdout : stderr,
                         "kelvane: " + kelvane::DescribePlayResult(result) + "\n");
     return result.ok() ? kExitSuccess : kExitFailure;
+}
+
+// Said after a missing template, so that the user knows where to put one.
+std::string TemplateSearchLine(const kelvane::DataPaths& places) {
+    std::string line = "kelvane: searched for the template in:";
+    for (std::size_t i = 0; i < places.searched.size(); ++i)
+        line += (i == 0 ? " " : ", ") + places.searched[i];
+    return line + "\n";
 }
 
 int Main(const std::vector<std::string>& arguments) {
@@ -104,12 +96,12 @@ int Main(const std::vector<std::string>& arguments) {
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
-            kelvane::cli::Print(stdout, kUsage);
+            kelvane::cli::Print(stdout, kelvane::cli::HelpText());
             return kExitSuccess;
         } else if (argument == "--play") {
             options.play = true;
         } else if (argument == "--version") {
-            kelvane::cli::Print(stdout, kVersion);
+            kelvane::cli::Print(stdout, kelvane::cli::VersionText());
             return kExitSuccess;
         } else if (argument == "--report") {
             options.report = true;
@@ -128,24 +120,30 @@ int Main(const std::vector<std::string>& arguments) {
             return UsageError("unknown option " + argument);
         }
     }
-    if (options.midiFiles.empty() && options.play) return Play(options.romPath);
+    const kelvane::DataPaths places = kelvane::ResolveDataPaths(
+        kelvane::SystemDataEnvironment(), options.templatePath, options.romPath);
+    if (options.midiFiles.empty() && options.play) return Play(places.romPath);
     if (options.midiFiles.empty()) return UsageError("no MIDI file given");
+    // A failure here shows as the engine's own "cannot create" message.
+    if (places.romInUserFolder) kelvane::CreateParentFolders(places.romPath);
 
     ConsoleFrontEnd frontEnd;
+    frontEnd.templateSearch = TemplateSearchLine(places);
     kelvane::DiskFileSystem files;
     for (const std::string& midiFile : options.midiFiles)
         if (!options.reportJsonPath.empty() && files.SameFile(options.reportJsonPath, midiFile))
             return UsageError("--report-json would overwrite " + midiFile);
     kelvane::Converter converter(frontEnd, files);
-    const std::string programDirectory = kelvane::ProgramDirectory();
-    converter.SetTemplatePath(options.templatePath.empty() ? programDirectory + "RZ31ST.bin" : options.templatePath);
-    converter.SetRomPath(options.romPath.empty() ? programDirectory + kelvane::kImageName : options.romPath);
+    converter.SetTemplatePath(places.templatePath);
+    converter.SetRomPath(places.romPath);
 
     bool allConverted = true;
+    bool imageWritten = false;
     std::vector<kelvane::ConversionReport> reports;
     for (const std::string& midiFile : options.midiFiles) {
         kelvane::ConversionReport report = converter.Run(midiFile, kelvane::SongNameOfPath(midiFile));
         if (!report.succeeded) allConverted = false;
+        imageWritten = imageWritten || report.romReplaced;
         if (options.report) kelvane::cli::Print(stdout, kelvane::ReportTable(report));
         if (!options.reportJsonPath.empty()) reports.push_back(std::move(report));
     }
@@ -153,8 +151,11 @@ int Main(const std::vector<std::string>& arguments) {
         kelvane::cli::Print(stderr, "kelvane: cannot write the report " + options.reportJsonPath + "\n");
         allConverted = false;
     }
+    // Away from the program the image is easily lost; say where it went.
+    if (imageWritten && places.romInUserFolder)
+        kelvane::cli::Print(stderr, "kelvane: wrote the image to " + places.romPath + "\n");
     if (options.play) {
-        if (allConverted) return Play(options.romPath);
+        if (allConverted) return Play(places.romPath);
         kelvane::cli::Print(stderr, "kelvane: not playing, since a conversion failed\n");
     }
     return allConverted ? kExitSuccess : kExitFailure;
@@ -172,6 +173,6 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
         // A song too large for the memory at hand ends the program with words.
         kelvane::cli::Print(stderr, std::string("kelvane: ") + kelvane::msg::kOutOfMemory + "\n");
-        return 1;
+        return kExitFailure;
     }
 }

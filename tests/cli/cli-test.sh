@@ -20,6 +20,9 @@ run() {  # run ARGS...: sets out, err, status
     err=$(cat "$work/stderr")
 }
 
+# The user's and the system's data folders must not lend a template.
+export XDG_DATA_HOME="$work/data-home" XDG_DATA_DIRS="$work/data-dirs"
+
 cd "$work"
 mkdir music
 cp "$example" music/example.mid
@@ -55,7 +58,7 @@ check "program directory: status" 0 "$status"
 check "program directory: image" 524288 "$(stat -c %s prog/ROM.BIN 2>/dev/null)"
 rm prog/RZ31ST.bin
 out=$(prog/kelvane music/example.mid 2>"$work/stderr"); status=$?
-check "no template: stderr" "无法打开RZ31ST.bin文件" "$(cat "$work/stderr")"
+check "no template: stderr" "无法打开RZ31ST.bin文件" "$(head -n 1 "$work/stderr")"
 check "no template: stdout" "" "$out"
 check "no template: status" 1 "$status"
 
