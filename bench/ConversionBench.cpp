@@ -87,7 +87,8 @@ BENCHMARK(BM_ConvertLargeKeepingOutputs)->Unit(benchmark::kMillisecond);
 // Quantities of one to four bytes in a mix that a dense song has: mostly
 // one-byte delta times, some two-byte ones, a few longer.
 Bytes MixedQuantities(std::size_t count) {
-    std::mt19937 random(7);
+    std::mt19937 engine(7);
+    auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
     Bytes out;
     for (std::size_t i = 0; i < count; ++i) {
         std::uint32_t pick = random() % 100;

@@ -14,23 +14,23 @@ void WriteCommand(const Command& command, const ChannelProgram& program, const s
                   TextOut& asmFile, TextOut& hFile) {
     const char* channelName = kChannelNames[program.channel];
     switch (command.op) {
-        case Op::kWait:
+        case Op::kWaits:
             asmFile.Text(kDb).Text("MPCC_Wait+").Decimal(command.a).EndLine();
             break;
-        case Op::kTimbre:
+        case Op::kTimbreChange:
             asmFile.Text(kDb).Text("MPCC_Timbre+").Text(songName).Char('_').CText(channelName)
                 .Text("_Timbre").Decimal(command.value).EndLine();
             hFile.Text(songName).Char('_').CText(channelName).Text("_Timbre").Decimal(command.value)
                 .Text(kEquate).EndLine();
             break;
-        case Op::kVolume:
+        case Op::kVolumeChange:
             asmFile.Text(kDb).Text("MPCC_Volume+").Decimal(command.a).EndLine();
             break;
         case Op::kNote:
             asmFile.Text(kDb).Text("MPCC_Inside+").CText(kPitchNames[command.a]).Text(",$")
                 .Hex2(8 * (command.value - 1)).Char('+').Decimal(command.b).EndLine();
             break;
-        case Op::kLongNote:
+        case Op::kLongTonalNote:
             asmFile.Text(kDb).Text("MPCC_Inside+").CText(kPitchNames[command.a]).Text(",$F8+$")
                 .Decimal(command.b).EndLine();
             break;
@@ -45,7 +45,7 @@ void WriteCommand(const Command& command, const ChannelProgram& program, const s
         case Op::kClosingPair:
             asmFile.Text(kDb).Text("MPCC_Inside+$0f,1").EndLine();
             break;
-        case Op::kEnd:
+        case Op::kEndOfStream:
             asmFile.Text(kDb).Text("MPCC_End").EndLine();
             break;
         case Op::kDeviceComment:

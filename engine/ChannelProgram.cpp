@@ -22,10 +22,10 @@ void ChannelProgram::Clear(int channelIndex) {
 void ChannelProgram::WriteWaits(std::uint32_t count) {
     units += count;
     while (count > kMaxWait - 1) {
-        commands.push_back({Op::kWait, 0x7F});
+        commands.push_back({Op::kWaits, 0x7F});
         count -= kMaxWait;
     }
-    if (count > 0) commands.push_back({Op::kWait, static_cast<std::uint8_t>(count - 1)});
+    if (count > 0) commands.push_back({Op::kWaits, static_cast<std::uint8_t>(count - 1)});
 }
 
 void ChannelProgram::WriteTonalNote(int note, std::uint32_t length) {
@@ -44,7 +44,7 @@ void ChannelProgram::WriteTonalNote(int note, std::uint32_t length) {
         commands.push_back({Op::kNote, pitchClass, octave, false, length});
     } else {
         units += kMaxShortNote;
-        commands.push_back({Op::kLongNote, pitchClass, octave});
+        commands.push_back({Op::kLongTonalNote, pitchClass, octave});
         WriteWaits(length - kMaxShortNote);
     }
 }
@@ -56,17 +56,17 @@ void ChannelProgram::WritePercussionNote(int note, std::uint32_t length, bool la
 }
 
 void ChannelProgram::WriteVolume(int volume) {
-    commands.push_back({Op::kVolume, static_cast<std::uint8_t>(volume)});
+    commands.push_back({Op::kVolumeChange, static_cast<std::uint8_t>(volume)});
 }
 
 void ChannelProgram::WriteTimbre(int timbre) {
-    commands.push_back({Op::kTimbre, 0, 0, false, static_cast<std::uint32_t>(timbre)});
+    commands.push_back({Op::kTimbreChange, 0, 0, false, static_cast<std::uint32_t>(timbre)});
 }
 
 void ChannelProgram::WriteChannelEnd() {
     if (channel == kConductor) return;
     if (channel <= kTriangle) commands.push_back({Op::kClosingPair});
-    commands.push_back({Op::kEnd});
+    commands.push_back({Op::kEndOfStream});
 }
 
 void ChannelProgram::WriteDeviceComment(const char* text) {

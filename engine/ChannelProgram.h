@@ -11,14 +11,14 @@
 namespace kelvane {
 
 enum class Op : std::uint8_t {
-    kWait,         // a: units - 1 (0 to 127)
-    kTimbre,       // value: the timbre number, which names the label
-    kVolume,       // a: 0 to 15
+    kWaits,        // a: units - 1 (0 to 127)
+    kTimbreChange, // value: the timbre number, which names the label
+    kVolumeChange, // a: 0 to 15
     kNote,         // a: pitch class, b: octave, value: length 1 to 32
-    kLongNote,     // a: pitch class, b: octave; the waits after it extend the note
+    kLongTonalNote,  // a: pitch class, b: octave; the waits after it extend the note
     kPercussion,   // a: pitch class, which names the label; labelDue: the .h defines it here
     kClosingPair,  // silences a tonal channel
-    kEnd,
+    kEndOfStream,
     kDeviceComment,      // value: offset of the device name in `texts`
     kAftertouchComment,
 };

@@ -40,21 +40,21 @@ void SongBlock::EmitProgram(const ChannelProgram& program) {
     const int channel = program.channel;
     for (const Command& command : program.commands) {
         switch (command.op) {
-            case Op::kWait:
+            case Op::kWaits:
                 PutSongByte(static_cast<std::uint8_t>(kWait + command.a));
                 break;
-            case Op::kTimbre:
+            case Op::kTimbreChange:
                 PutSongByte(static_cast<std::uint8_t>(
                     kTimbre + labels_.Timbre(channel, static_cast<int>(command.value))));
                 break;
-            case Op::kVolume:
+            case Op::kVolumeChange:
                 PutSongByte(static_cast<std::uint8_t>(kVolume + command.a));
                 break;
             case Op::kNote:
                 PutSongByte(static_cast<std::uint8_t>(kInside + command.a));
                 PutSongByte(static_cast<std::uint8_t>(8 * (command.value - 1) + command.b));
                 break;
-            case Op::kLongNote:
+            case Op::kLongTonalNote:
                 PutSongByte(static_cast<std::uint8_t>(kInside + command.a));
                 PutSongByte(static_cast<std::uint8_t>(kLongNote + command.b));
                 break;
@@ -65,7 +65,7 @@ void SongBlock::EmitProgram(const ChannelProgram& program) {
                 PutSongByte(kInside + kClosingPitch);
                 PutSongByte(0x01);
                 break;
-            case Op::kEnd:
+            case Op::kEndOfStream:
                 PutSongByte(kEnd);
                 break;
             case Op::kDeviceComment:
