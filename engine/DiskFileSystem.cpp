@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -152,11 +153,23 @@ std::unique_ptr<ByteSink> DiskFileSystem::CreateReplacing(const std::string& pat
     return nullptr;
 }
 
+// Two existing paths are the same file when the system says so; a path that
+// does not exist yet is the same as another when both spell one place.
 bool DiskFileSystem::SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     std::error_code error;
     bool same = fs::equivalent(NativePath(a), NativePath(b), error);
-    return !error && same;
+    if (!error) return same;
+    fs::path left = fs::weakly_canonical(NativePath(a), error);
+    if (error) return false;
+    fs::path right = fs::weakly_canonical(NativePath(b), error);
+    if (error) return false;
+#ifdef _WIN32
+    // The Windows file system does not tell upper from lower case.
+    return _wcsicmp(left.c_str(), right.c_str()) == 0;
+#else
+    return left == right;
+#endif
 }
 
 }  // namespace kelvane
