@@ -38,7 +38,8 @@ fuzz-build:
 	cmake -S fuzz -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
 
-fuzz: deps fuzz-build
+fuzz: deps
+	@$(MAKE) --no-print-directory fuzz-build
 	@fuzz/run-fuzz.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 # The demo needs no Windows tool chain: only the native packages.
@@ -47,7 +48,9 @@ demo:
 	@$(MAKE) --no-print-directory build
 	@scripts/demo.sh $(BUILD)
 
-test: deps build build-asan windows fuzz-build
+# The packages are in place before anything configures, also under make -j.
+test: deps
+	@$(MAKE) --no-print-directory build build-asan windows fuzz-build
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -LE 'wine|fuzz'
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
