@@ -53,12 +53,12 @@ RunCount CountRun(std::size_t songSize) {
     DiscardingFileSystem files;
     files.Put(kTemplatePath, image);
     files.Put(kSongPath, song);
-    std::ostringstream console;
-    Converter converter(frontEnd, files, console);
+    Converter converter(frontEnd, files);
+    UseBenchPaths(converter);
     converter.Run(kSongPath, "song");
     allocations = 0;
     counting = true;
-    result.converted = converter.Run(kSongPath, "song");
+    result.converted = converter.Run(kSongPath, "song").succeeded;
     counting = false;
     result.allocations = allocations;
     return result;

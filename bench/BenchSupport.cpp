@@ -29,10 +29,24 @@ private:
 
 }  // namespace
 
-bool DiscardingFileSystem::ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) {
+void UseBenchPaths(Converter& converter) {
+    converter.SetTemplatePath(kTemplatePath);
+    converter.SetRomPath(kRomPath);
+}
+
+FileSystem::ReadResult DiscardingFileSystem::ReadWhole(const std::string& path, std::uint64_t maxSize,
+                                                       std::vector<std::uint8_t>& data) {
+    auto found = inputs_.find(path);
+    if (found == inputs_.end()) return ReadResult::kCannotOpen;
+    if (found->second->size() > maxSize) return ReadResult::kTooLarge;
+    data.assign(found->second->begin(), found->second->end());
+    return ReadResult::kRead;
+}
+
+bool DiscardingFileSystem::ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) {
     auto found = inputs_.find(path);
     if (found == inputs_.end()) return false;
-    data.assign(found->second->begin(), found->second->end());
+    data.assign(found->second->begin(), found->second->begin() + static_cast<long>(std::min(size, found->second->size())));
     return true;
 }
 

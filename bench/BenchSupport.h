@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Converter.h"
 #include "FileSystem.h"
 #include "FrontEnd.h"
 
@@ -22,6 +23,9 @@ constexpr char kTemplatePath[] = "/prog/RZ31ST.bin";
 constexpr char kRomPath[] = "/prog/ROM.BIN";
 constexpr char kSongPath[] = "/music/song.mid";
 
+// A converter reading the template and writing the image at the paths above.
+void UseBenchPaths(Converter& converter);
+
 // Shows nothing and keeps nothing, so a run costs the same the millionth time.
 class QuietFrontEnd : public FrontEnd {
 public:
@@ -30,7 +34,6 @@ public:
     void SetProgressRange(int) override {}
     void SetProgressStep(int) override {}
     void StepProgress() override {}
-    std::string ProgramDirectory() override { return kProgramDirectory; }
 };
 
 // What one run wrote, by path: byte and line counts only.
@@ -47,7 +50,8 @@ public:
     void CountOutputs(bool on) { counting_ = on; }
     const std::map<std::string, OutputCounts>& Outputs() const { return outputs_; }
 
-    bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) override;
+    ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize, std::vector<std::uint8_t>& data) override;
+    bool ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) override;
     std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
 

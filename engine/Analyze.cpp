@@ -1,62 +1,47 @@
-// A first cut of the in-memory analysis over the run itself: the song block
-// use and the refusal. The per-voice counts come with the staged engine.
 #include "Analyze.h"
 
-#include <map>
-#include <sstream>
+#include <memory>
 
-#include "ConversionState.h"
-#include "SongImage.h"
+#include "Messages.h"
+#include "MidiFile.h"
+#include "SongBlock.h"
+#include "TranslatedSong.h"
+#include "TranslationReport.h"
 
 namespace kelvane {
-namespace {
-
-class Discard : public ByteSink {
-public:
-    bool Write(const void*, std::size_t) override { return true; }
-    bool Close() override { return true; }
-};
-
-class MemoryInputs : public FileSystem {
-public:
-    std::map<std::string, std::vector<std::uint8_t>> inputs;
-    bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) override {
-        auto it = inputs.find(path);
-        if (it == inputs.end()) return false;
-        data = it->second;
-        return true;
-    }
-    std::unique_ptr<ByteSink> Create(const std::string&) override { return std::make_unique<Discard>(); }
-    std::unique_ptr<ByteSink> CreateReplacing(const std::string&) override { return std::make_unique<Discard>(); }
-};
-
-class Silent : public FrontEnd {
-public:
-    std::string message;
-    void ShowMessage(const std::string& text) override { if (message.empty()) message = text; }
-    void ReplaceStatusText(const std::string&, const std::string&) override {}
-    void SetProgressRange(int) override {}
-    void SetProgressStep(int) override {}
-    void StepProgress() override {}
-    std::string ProgramDirectory() override { return "/"; }
-};
-
-}  // namespace
 
 ConversionReport AnalyzeSong(const std::vector<std::uint8_t>& midi) {
-    MemoryInputs files;
-    files.inputs["/song.mid"] = midi;
-    files.inputs["/RZ31ST.bin"] = std::vector<std::uint8_t>(SongImage::kImageSize);
-    Silent ui;
-    std::ostringstream console;
-    ConversionState state(ui, files, console);
     ConversionReport report;
-    report.succeeded = state.Run("/song.mid", "song");
-    report.message = ui.message;
-    report.refused = !ui.message.empty();
-    report.songBlockFull = state.overflowTrack >= 0;
-    report.songBlockUsed = report.songBlockFull ? ConversionReport::kSongBlockSize + 1
-                                                : static_cast<std::size_t>(state.writeCursor - SongImage::kBlockStart);
+    MidiSong song;
+    switch (ReadMidiSong(midi, song)) {
+        case HeaderProblem::kNone:
+            break;
+        case HeaderProblem::kNotMidi:
+            report.refused = true;
+            report.message = msg::kNotMidi;
+            return report;
+        case HeaderProblem::kUnsupportedFormat:
+            report.refused = true;
+            report.message = msg::kUnsupportedFormat;
+            return report;
+    }
+    report.trackCount = song.trackCount;
+    report.division = song.division;
+    if (song.trackCount > kMaxTracks) {
+        report.refused = true;
+        report.message = msg::kTooManyTracks;
+        return report;
+    }
+    auto translated = std::make_unique<TranslatedSong>();
+    auto lyrics = std::make_unique<LyricList>();
+    TranslateSong(midi, song, *translated, *lyrics, [] {});
+    std::vector<std::uint8_t> bytes(SongBlock::kSize);
+    LabelValues zero;
+    SongBlock block(bytes.data(), zero);
+    block.Emit(*translated);
+
+    ReportTranslation(*translated, block, report);
+    report.succeeded = report.problems.empty();
     return report;
 }
 

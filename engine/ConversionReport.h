@@ -11,6 +11,8 @@
 namespace kelvane {
 
 struct VoiceReport {
+    VoiceReport(const char* name = "") : voice(name) {}
+
     std::string voice;                 // "Square1" .. "DPCM"
     std::uint32_t notes = 0;           // note commands in the stream, tonal or percussion
     std::uint32_t droppedOverlap = 0;  // note-ons that replaced a held note
@@ -24,6 +26,12 @@ struct VoiceReport {
     std::uint32_t droppedFit = 0;      // notes given up so that the song fits
 };
 
+struct TrackProblem {
+    enum class Kind { kBadChunk, kBadData, kBlockFull };
+    int track;
+    Kind kind;
+};
+
 struct ConversionReport {
     static constexpr std::size_t kSongBlockSize = 32768;
     static constexpr int kVoices = 5;
@@ -34,7 +42,7 @@ struct ConversionReport {
 
     int trackCount = 0;
     int division = 0;
-    std::array<VoiceReport, kVoices> voices;
+    std::array<VoiceReport, kVoices> voices = {"Square1", "Square2", "Triangle", "Noise", "DPCM"};
     std::uint32_t conductorNotes = 0;  // note-ons on the conductor track: no stream plays them
     std::uint32_t fileNotes = 0;       // note-ons in every track the run read
     std::size_t songBlockUsed = 0;     // from $8000 to the end of the last stream
@@ -44,6 +52,17 @@ struct ConversionReport {
     std::array<int, 4> tempo = {0, 0, 0, 0};
     std::vector<std::string> warnings;
     bool arranged = false;             // the song went through the arrangement first
+
+    // How the run went, for its status lines.
+    bool translated = false;           // it reached the tracks (and logged its header line)
+    std::vector<TrackProblem> problems;  // in track order
+    bool lyricsLost = false;           // the lyric table could not be written
+    bool writeFailed = false;          // .asm, .h or the image could not be written whole
+    std::string asmPath, hPath, lrcPath, romPath;
+    bool lyricsWritten = false;
+    bool romReplaced = false;          // "ROM.BIN" holds this song now
+
+    explicit operator bool() const { return succeeded; }
 };
 
 }  // namespace kelvane

@@ -1,164 +1,169 @@
-// One conversion, step by step, and the Converter that front ends hold.
+// One conversion, stage by stage, and the Converter that front ends hold.
 #include <algorithm>
-#include <initializer_list>
-#include <ostream>
 
-#include "ConversionState.h"
+#include "AsmText.h"
 #include "Converter.h"
 #include "Gbk.h"
 #include "Messages.h"
-#include "SongTables.h"
+#include "MidiFile.h"
+#include "OutputSet.h"
+#include "SongBlock.h"
+#include "StatusLines.h"
+#include "StatusLog.h"
+#include "TranslatedSong.h"
+#include "TranslationReport.h"
 
 namespace kelvane {
-namespace {
 
-// Fills the %d and %s fields of a status-line pattern in order. Paths and
-// names have no length limit, so nothing is cut.
-std::string FormatLine(const char* pattern, std::initializer_list<std::string> values) {
-    std::string line(pattern);
-    std::size_t at = 0;
-    for (const std::string& value : values) {
-        at = line.find('%', at);
-        line.replace(at, 2, value);
-        at += value.size();
-    }
-    return line;
-}
+// What a Converter keeps between runs: buffers that each run reuses, so a
+// run allocates nothing per event, and the last run's programs.
+struct Converter::State {
+    State(FrontEnd& frontEndIn, FileSystem& filesIn) : frontEnd(frontEndIn), files(filesIn) {}
 
-std::string FormatLine(const char* pattern, long long value) {
-    return FormatLine(pattern, {std::to_string(value)});
-}
+    FrontEnd& frontEnd;
+    FileSystem& files;
+    StatusLog statusLog;
+    std::vector<std::uint8_t> midiData;
+    std::vector<std::uint8_t> image;
+    MidiSong song;
+    TranslatedSong translated;
+    LyricList lyrics;
 
-const char kSeparator[] = ";...........................................................";
+    ConversionReport Convert(const ConversionRequest& request);
+    // False when the run ends with a box before its tracks.
+    bool Load(const ConversionRequest& request, ConversionReport& report);
+    void ConvertTracks(const ConversionRequest& request, OutputSet& outputs, ConversionReport& report);
+    void Refuse(const char* message, ConversionReport& report);
+};
 
-}  // namespace
-
-ConversionState::ConversionState(FrontEnd& frontEndIn, FileSystem& filesIn, std::ostream& consoleIn)
-    : frontEnd(frontEndIn), files(filesIn), console(consoleIn) {}
-
-void ConversionState::Log(const std::string& line) { statusLog.Append(line, frontEnd); }
-
-void ConversionState::Fail(const std::string& message) {
+void Converter::State::Refuse(const char* message, ConversionReport& report) {
     frontEnd.ShowMessage(message);
-    failed = true;
+    report.message = message;
 }
 
-bool ConversionState::Run(const std::string& midiPathUtf8, const std::string& songNameUtf8) {
-    midiPath = midiPathUtf8;
-    songName = songNameUtf8;
-    songNameGbk = Utf8ToGbk(songName);
-    failed = false;
-    // The file format's default tempo of 500000 microseconds per quarter note,
-    // so a conductor track without a tempo event does not inherit the last run's.
-    SetTempo(500000);
-    frontEnd.ResetProgress();
-
-    if (LoadMidiFile()) {
-        bool headerRead = ReadHeaderChunk();
-        bool reported = headerRead ? ConvertLoadedSong() : true;
-        midiData = std::vector<std::uint8_t>();
-        // A run that ends at its output set or at the track count shows only its box.
-        if (!reported) return false;
-        if (headerRead)
-            for (const std::string& line : frontEnd.StatusAdvice(ConversionReport())) Log(line);
-    }
-
-    Log(FormatLine(msg::kOutputFileLine, {asmPath}));
-    Log(failed ? msg::kFailure : msg::kSuccess);
-    return !failed;
-}
-
-// From the output set to the image; false when the run ends without its
-// final lines.
-bool ConversionState::ConvertLoadedSong() {
-    if (!OpenOutputSet()) return false;
-    if (trackCount > kMaxTracks) {
-        Fail(msg::kTooManyTracks);
-        AbandonOutputSet();
-        return false;
-    }
-
-    statusLog.Reset();
-    Log(FormatLine(msg::kHeaderLine, {std::to_string(trackCount), std::to_string(division)}));
-    frontEnd.SetProgressRange(trackCount);
-    frontEnd.SetProgressStep(1);
-
-    labelCount = 0;
-    lyricCount = 0;
-    hasLyrics = false;
-    writeCursor = SongImage::kStreamStart;
-    overflowTrack = -1;
-    for (int i = 0; i < trackCount; ++i) {
-        ConvertTrack(i);
-        frontEnd.StepProgress();
-    }
-
-    bool written = CloseTextFiles();
-    WriteLyricFile();
-    written = WriteRomImage() && written;
-    songImage.bytes = std::vector<std::uint8_t>();
-    if (!written) {
-        Log(msg::kCannotWriteOutput);
-        failed = true;
-    }
-    return true;
-}
-
-void ConversionState::ConvertTrack(int i) {
-    trackIndex = i;
-    track = TrackState();
-    track.channel = i;
-    if (i >= 1) {
-        asmFile.Text(kSeparator).EndLine();
-        asmFile.Text(songNameGbk).Char('_').CText(kChannelNames[i]).Char(':').EndLine();
-        auto slot = static_cast<std::uint16_t>(SongImage::kPointerTable + 2 * (i - 1));
-        songImage.Store(slot, static_cast<std::uint8_t>(writeCursor & 0xFF));
-        songImage.Store(static_cast<std::uint16_t>(slot + 1), static_cast<std::uint8_t>(writeCursor >> 8));
-    }
-
-    if (!ReadTrackChunkHeader()) {
-        Log(FormatLine(msg::kBadTrackChunk, i));
-        failed = true;
+bool Converter::State::Load(const ConversionRequest& request, ConversionReport& report) {
+    if (request.midiData) {
+        midiData = *request.midiData;
     } else {
-        eventCursor = readOffset;
-        eventEnd = readOffset + std::min<std::size_t>(chunkLength, midiSize - readOffset);
-        if (!TranslateTrack()) {
-            Log(FormatLine(msg::kBadTrackData, i));
-            failed = true;
+        switch (files.ReadWhole(request.midiPath, kMidiSizeLimit, midiData)) {
+            case FileSystem::ReadResult::kRead:
+                break;
+            case FileSystem::ReadResult::kCannotOpen:
+                Refuse(msg::kCannotOpenMidi, report);
+                return false;
+            case FileSystem::ReadResult::kTooLarge:
+                Refuse(msg::kMidiTooLarge, report);
+                return false;
         }
     }
-    if (overflowTrack == i) {
-        Log(FormatLine(msg::kSongBlockFull, i));
-        failed = true;
+    switch (ReadMidiSong(midiData, song)) {
+        case HeaderProblem::kNone:
+            return true;
+        case HeaderProblem::kNotMidi:
+            Refuse(msg::kNotMidi, report);
+            return false;
+        case HeaderProblem::kUnsupportedFormat:
+            Refuse(msg::kUnsupportedFormat, report);
+            return false;
     }
-
-    if (i == 0) {
-        // The conductor track's last tempo event counts, even when it failed.
-        asmFile.Text("\t\tdb\t\t").Decimal(tempo[0]).Char(',').Decimal(tempo[1]).Char(',')
-            .Decimal(tempo[2]).Char(',').Decimal(tempo[3]).Text("\t\t; Tempo").EndLine();
-        for (int k = 0; k < 4; ++k)
-            songImage.Store(static_cast<std::uint16_t>(SongImage::kBlockStart + k),
-                            static_cast<std::uint8_t>(tempo[k] & 0xFF));
-        writeCursor = SongImage::kStreamStart;
-        for (int j = 1; j < trackCount; ++j)
-            asmFile.Text("\t\tdw\t\t").Text(songNameGbk).Char('_').CText(kChannelNames[j]).EndLine();
-    }
-    readOffset += std::min<std::size_t>(chunkLength, midiSize - readOffset);
+    return false;
 }
 
-Converter::Converter(FrontEnd& frontEnd, FileSystem& files, std::ostream& console)
-    : state_(std::make_unique<ConversionState>(frontEnd, files, console)) {}
+ConversionReport Converter::State::Convert(const ConversionRequest& request) {
+    ConversionReport report;
+    // Nothing of the last run may stand beside this one's words.
+    statusLog.Reset();
+    frontEnd.ReplaceStatusText(statusLog.Text(), "");
+    frontEnd.ResetProgress();
+    translated.trackCount = 0;
+
+    if (Load(request, report)) {
+        report.trackCount = song.trackCount;
+        report.division = song.division;
+        OutputSet outputs(files);
+        if (const char* refusal = outputs.Open(request.midiPath, request.templatePath, request.romPath, image)) {
+            Refuse(refusal, report);
+            report.refused = true;
+        } else if (song.trackCount > kMaxTracks) {
+            outputs.Abandon();
+            Refuse(msg::kTooManyTracks, report);
+            report.refused = true;
+        } else {
+            ConvertTracks(request, outputs, report);
+        }
+    }
+    midiData = std::vector<std::uint8_t>();
+    image = std::vector<std::uint8_t>();
+    AddWarnings(report);
+
+    std::vector<std::string> advice;
+    if (report.translated) advice = frontEnd.StatusAdvice(report);
+    for (const std::string& line : StatusLines(report, advice)) statusLog.Append(line, frontEnd);
+    return report;
+}
+
+void Converter::State::ConvertTracks(const ConversionRequest& request, OutputSet& outputs, ConversionReport& report) {
+    report.asmPath = outputs.asmPath;
+    report.hPath = outputs.hPath;
+    report.lrcPath = outputs.lrcPath;
+    report.romPath = outputs.romPath;
+    frontEnd.SetProgressRange(song.trackCount);
+    frontEnd.SetProgressStep(1);
+
+    TranslateSong(midiData, song, translated, lyrics, [this] { frontEnd.StepProgress(); });
+
+    const std::string songNameGbk = Utf8ToGbk(request.songName);
+    WriteAsmText(translated, songNameGbk, outputs.asmFile, outputs.hFile);
+    LabelValues zero;  // the .h file equates every label to $00
+    SongBlock block(image.data() + kSongBlockOffset, zero);
+    block.Emit(translated);
+
+    ReportTranslation(translated, block, report);
+
+    // Each output replaces its old file now. The image only when it holds the
+    // whole song, so that Play never hands on a broken one.
+    bool written = outputs.CommitText();
+    if (lyrics.count > 0) {
+        report.lyricsWritten = outputs.CommitLyrics(lyrics, songNameGbk);
+        report.lyricsLost = !report.lyricsWritten;
+    }
+    if (report.problems.empty()) {
+        report.romReplaced = outputs.CommitImage(image);
+        written = report.romReplaced && written;
+    }
+    outputs.Abandon();
+    report.writeFailed = !written;
+    report.succeeded = report.problems.empty() && !report.lyricsLost && written;
+}
+
+Converter::Converter(FrontEnd& frontEnd, FileSystem& files) : run_(std::make_unique<State>(frontEnd, files)) {}
 
 Converter::~Converter() = default;
 
-void Converter::SetTemplatePath(const std::string& path) { state_->templatePathOverride = path; }
+ConversionReport Converter::Run(const ConversionRequest& request) { return run_->Convert(request); }
 
-void Converter::SetRomPath(const std::string& path) { state_->romPathOverride = path; }
-
-bool Converter::Run(const std::string& midiPath, const std::string& songName) {
-    return state_->Run(midiPath, songName);
+ConversionReport Converter::Run(const std::string& midiPath, const std::string& songName) {
+    ConversionRequest request;
+    request.midiPath = midiPath;
+    request.songName = songName;
+    request.templatePath = templatePath_;
+    request.romPath = romPath_;
+    return Run(request);
 }
 
-std::string Converter::StatusText() const { return state_->statusLog.Text(); }
+std::vector<std::uint8_t> Converter::EmitSongBlock(const LabelValues& labels) const {
+    // Unwritten bytes are ends of streams, so a channel the song lacks plays
+    // nothing when its pointer names the block's last byte.
+    std::vector<std::uint8_t> bytes(SongBlock::kSize, 0xFF);
+    SongBlock block(bytes.data(), labels);
+    block.Emit(run_->translated);
+    for (int channel = std::max(run_->translated.trackCount, 1); channel < kMaxTracks; ++channel) {
+        bytes[static_cast<std::size_t>(SongBlock::kPointerTable - SongBlock::kBlockStart + 2 * (channel - 1))] = 0xFF;
+        bytes[static_cast<std::size_t>(SongBlock::kPointerTable - SongBlock::kBlockStart + 2 * (channel - 1) + 1)] = 0xFF;
+    }
+    return bytes;
+}
+
+std::string Converter::StatusText() const { return run_->statusLog.Text(); }
 
 }  // namespace kelvane

@@ -1,42 +1,60 @@
-// One engine entry point for both front ends: a Converter owns the
-// ConversionState and the StatusLog for the life of its front end (the dialog
-// or the command line) and runs one conversion per call of Run.
+// One engine entry point for both front ends: a Converter lives as long as its
+// front end (the dialog or the command line) and runs one conversion per call
+// of Run, in three stages: read the MIDI file, translate each track into a
+// channel program, emit the programs as text, song block and lyric table.
 #pragma once
 
-#include <iosfwd>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "ConversionReport.h"
 #include "FileSystem.h"
 #include "FrontEnd.h"
+#include "LabelValues.h"
 
 namespace kelvane {
 
-struct ConversionState;
+struct ConversionRequest {
+    std::string midiPath;      // UTF-8; the outputs are named after it
+    std::string songName;      // UTF-8; the prefix of every label
+    std::string templatePath;  // the template ROM, resolved by the front end
+    std::string romPath;       // the image to write, resolved by the front end
+    // When set, these bytes are converted in the place of the file's own (an
+    // arranged song); the outputs are still named after `midiPath`.
+    const std::vector<std::uint8_t>* midiData = nullptr;
+};
 
 class Converter {
 public:
-    // `console` receives the one line the run writes to standard output
-    // (the lyric file that cannot be created).
-    Converter(FrontEnd& frontEnd, FileSystem& files, std::ostream& console);
+    Converter(FrontEnd& frontEnd, FileSystem& files);
     ~Converter();
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Where the template is read and the image written; empty means
-    // "RZ31ST.bin" and "ROM.BIN" in the program's directory.
-    void SetTemplatePath(const std::string& path);
-    void SetRomPath(const std::string& path);
+    // One conversion. The report's `succeeded` is true when it ended with the
+    // success line.
+    ConversionReport Run(const ConversionRequest& request);
 
-    // One conversion of `midiPath` (UTF-8) whose labels start with
-    // `songName` (UTF-8). Returns true when it ended with the success line.
-    bool Run(const std::string& midiPath, const std::string& songName);
+    // The same with the paths set below, for callers that convert one file
+    // after another with one template.
+    void SetTemplatePath(const std::string& path) { templatePath_ = path; }
+    void SetRomPath(const std::string& path) { romPath_ = path; }
+    ConversionReport Run(const std::string& midiPath, const std::string& songName);
+
+    // The last run's song block emitted again with other label values (for a
+    // player): 32 KB from $8000. Channels the song lacks point at an end byte.
+    std::vector<std::uint8_t> EmitSongBlock(const LabelValues& labels) const;
 
     // The status text as the front end was last told it.
     std::string StatusText() const;
 
 private:
-    std::unique_ptr<ConversionState> state_;
+    struct State;
+    std::unique_ptr<State> run_;
+    std::string templatePath_;
+    std::string romPath_;
 };
 
 }  // namespace kelvane

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -84,23 +86,48 @@ std::string UniqueSuffix() {
 
 }  // namespace
 
-bool DiskFileSystem::ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) {
-    data.clear();
+namespace {
+
+// Opens a regular file and tells its size in 64 bits, on the 32-bit build too.
+bool OpenRegular(const std::string& path, std::ifstream& stream, std::uint64_t& size) {
     if (path.empty()) return false;
     fs::path native = NativePath(path);
     std::error_code error;
     if (!fs::is_regular_file(native, error)) return false;
-    std::ifstream stream(native, std::ios::binary | std::ios::ate);
-    if (!stream) return false;
-    std::streamoff size = stream.tellg();
-    if (size < 0) return false;
-    stream.seekg(0);
-    data.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !stream.read(reinterpret_cast<char*>(data.data()), size)) {
+    std::uintmax_t length = fs::file_size(native, error);
+    if (error) return false;
+    stream.open(native, std::ios::binary);
+    size = length;
+    return static_cast<bool>(stream);
+}
+
+bool ReadInto(std::ifstream& stream, std::size_t size, std::vector<std::uint8_t>& data) {
+    data.resize(size);
+    if (size > 0 && !stream.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size))) {
         data.clear();
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+FileSystem::ReadResult DiskFileSystem::ReadWhole(const std::string& path, std::uint64_t maxSize,
+                                                 std::vector<std::uint8_t>& data) {
+    data.clear();
+    std::ifstream stream;
+    std::uint64_t size = 0;
+    if (!OpenRegular(path, stream, size)) return ReadResult::kCannotOpen;
+    if (size > maxSize) return ReadResult::kTooLarge;
+    return ReadInto(stream, static_cast<std::size_t>(size), data) ? ReadResult::kRead : ReadResult::kCannotOpen;
+}
+
+bool DiskFileSystem::ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) {
+    data.clear();
+    std::ifstream stream;
+    std::uint64_t fileSize = 0;
+    if (!OpenRegular(path, stream, fileSize)) return false;
+    return ReadInto(stream, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, size)), data);
 }
 
 std::unique_ptr<ByteSink> DiskFileSystem::Create(const std::string& path) {
@@ -126,11 +153,23 @@ std::unique_ptr<ByteSink> DiskFileSystem::CreateReplacing(const std::string& pat
     return nullptr;
 }
 
+// Two existing paths are the same file when the system says so; a path that
+// does not exist yet is the same as another when both spell one place.
 bool DiskFileSystem::SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     std::error_code error;
     bool same = fs::equivalent(NativePath(a), NativePath(b), error);
-    return !error && same;
+    if (!error) return same;
+    fs::path left = fs::weakly_canonical(NativePath(a), error);
+    if (error) return false;
+    fs::path right = fs::weakly_canonical(NativePath(b), error);
+    if (error) return false;
+#ifdef _WIN32
+    // The Windows file system does not tell upper from lower case.
+    return _wcsicmp(left.c_str(), right.c_str()) == 0;
+#else
+    return left == right;
+#endif
 }
 
 }  // namespace kelvane

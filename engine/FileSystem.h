@@ -29,16 +29,26 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
-    // Reads a whole regular file into `data` with one read. False when the
-    // path cannot be opened, is not a regular file, or cannot be read whole.
-    virtual bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) = 0;
+    enum class ReadResult { kRead, kCannotOpen, kTooLarge };
+
+    // Reads a whole regular file into `data` with one read. kCannotOpen when
+    // the path cannot be opened, is not a regular file, or cannot be read
+    // whole; kTooLarge, before anything is allocated, when it holds more
+    // than `maxSize` bytes.
+    virtual ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize,
+                                 std::vector<std::uint8_t>& data) = 0;
+
+    // Reads the first `size` bytes of a regular file, or all of a shorter
+    // one. False when it cannot be opened or read.
+    virtual bool ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) = 0;
 
     // Creates or truncates a file. nullptr when it cannot be created.
     virtual std::unique_ptr<ByteSink> Create(const std::string& path) = 0;
 
     // Prepares a replacement for `path`: the content goes to a temporary file
     // in the same directory, renamed over `path` by a successful Close.
-    // nullptr when the temporary file cannot be created.
+    // nullptr when the temporary file cannot be created, or when a directory
+    // stands at `path`.
     virtual std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) = 0;
 
     // True when both paths name one existing file, however they are spelled.
@@ -48,7 +58,9 @@ public:
 // The files on disk, through the standard library only.
 class DiskFileSystem : public FileSystem {
 public:
-    bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) override;
+    ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize,
+                         std::vector<std::uint8_t>& data) override;
+    bool ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) override;
     std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;

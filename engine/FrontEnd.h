@@ -35,9 +35,6 @@ public:
     // its outputs: the advice a front end gives in its status (the dialog). A
     // console front end prints its advice itself and returns none.
     virtual std::vector<std::string> StatusAdvice(const ConversionReport&) { return {}; }
-
-    // The program's own directory, UTF-8, ending with a path separator.
-    virtual std::string ProgramDirectory() = 0;
 };
 
 }  // namespace kelvane

@@ -1,10 +1,6 @@
-// The lyric table: one record per lyric with its gap in time units, written
-// as assembler data beside the .asm file.
-#include <cstring>
-#include <ostream>
+#include "LyricFile.h"
 
-#include "ConversionState.h"
-#include "Messages.h"
+#include <cstring>
 
 namespace kelvane {
 namespace {
@@ -24,29 +20,21 @@ std::size_t TrimmedLength(const char* text) {
 
 }  // namespace
 
-void ConversionState::WriteLyricFile() {
-    if (!hasLyrics) return;
-    std::unique_ptr<ByteSink> sink = files.Create(lrcPath);
-    if (!sink) {
-        console << msg::kCannotCreateLyrics << std::flush;
-        return;
-    }
-    TextOut out;
-    out.Open(std::move(sink));
+void WriteLyricFile(const LyricList& lyrics, const std::string& songNameGbk, TextOut& out) {
     out.Char(';').Text(std::string(59, '.')).EndLine();
     out.Text(songNameGbk).Text("_Lyric:").EndLine();
-    for (std::uint32_t i = 0; i < lyricCount; ++i) {
-        std::uint32_t gap = lyricGaps[i];
+    for (std::uint32_t i = 0; i < lyrics.count; ++i) {
+        std::uint32_t gap = lyrics.gaps[i];
+        // A lyric in the same unit as the one before has no gap to stand on.
         if (gap == 0) continue;
         out.Text("\t\tdb\t\t");
         std::uint32_t fullSteps = (gap - 1) / kGapStep;
         for (std::uint32_t k = 0; k < fullSteps; ++k) out.Text("127,");
         out.Decimal(gap - kGapStep * fullSteps).Char(',');
-        out.Char('"').Text(lyricTexts[i], TrimmedLength(lyricTexts[i])).Char('"').EndLine();
+        out.Char('"').Text(lyrics.texts[i], TrimmedLength(lyrics.texts[i])).Char('"').EndLine();
     }
     out.Text("\t\tdb\t\t127").EndLine();
     out.Text("\t\tdb\t\t0").EndLine();
-    if (!out.Close()) console << msg::kCannotCreateLyrics << std::flush;
 }
 
 }  // namespace kelvane

@@ -12,6 +12,8 @@ inline constexpr char kUnsupportedFormat[] = "不支持的MIDI文件格式";
 inline constexpr char kCannotCreateOutput[] = "无法创建输出文件";
 inline constexpr char kCannotOpenTemplate[] = "无法打开RZ31ST.bin文件";
 inline constexpr char kTooManyTracks[] = "MIDI轨道数太多";
+inline constexpr char kMidiTooLarge[] = "MIDI文件太大";
+inline constexpr char kOutOfMemory[] = "内存不足";
 
 // Status lines; the %d and %s fields are filled by FormatLine.
 inline constexpr char kHeaderLine[] = "MIDI轨道数:%d,MIDI节拍数:%d\n";
@@ -22,8 +24,6 @@ inline constexpr char kCannotWriteOutput[] = "***错误*** 无法写入输出文
 inline constexpr char kOutputFileLine[] = "输出文件:%s\n";
 inline constexpr char kFailure[] = "转换失败!\n";
 inline constexpr char kSuccess[] = "转换成功!\n";
-
-// Standard output.
 inline constexpr char kCannotCreateLyrics[] = "***错误*** 无法创建歌词文件\n";
 
 // Comment texts of the .asm file, GBK.

@@ -1,82 +1,80 @@
-// The files one run writes: .asm and .h beside the MIDI file, and the image
-// made from the template.
-#include "ConversionState.h"
+#include "OutputSet.h"
+
+#include "LyricFile.h"
 #include "Messages.h"
 #include "SongName.h"
 
 namespace kelvane {
-namespace {
 
-constexpr char kTemplateName[] = "RZ31ST.bin";
-constexpr char kRomName[] = "ROM.BIN";
-
-}  // namespace
-
-std::string ConversionState::TemplatePath() const {
-    return templatePathOverride.empty() ? frontEnd.ProgramDirectory() + kTemplateName
-                                        : templatePathOverride;
+bool OutputSet::Collide(const std::string& a, const std::string& b) const {
+    return !a.empty() && !b.empty() && files_.SameFile(a, b);
 }
 
-std::string ConversionState::RomPath() const {
-    return romPathOverride.empty() ? frontEnd.ProgramDirectory() + kRomName : romPathOverride;
-}
-
-bool ConversionState::OpenOutputSet() {
+const char* OutputSet::Open(const std::string& midiPath, const std::string& templatePath,
+                            const std::string& romPathIn, std::vector<std::uint8_t>& image) {
     std::string base = BasePathOfPath(midiPath);
     asmPath = base + ".asm";
     hPath = base + ".h";
     lrcPath = base + ".lrc";
+    romPath = romPathIn;
 
-    auto giveUp = [this](const char* message) {
-        AbandonOutputSet();
-        frontEnd.ShowMessage(message);
-        return false;
-    };
-
-    // A MIDI file named like one of its own outputs (tune.asm) would be
-    // overwritten by it and lost.
-    for (const std::string* output : {&asmPath, &hPath, &lrcPath}) {
-        if (files.SameFile(*output, midiPath)) return giveUp(msg::kCannotCreateOutput);
+    // An output that names an input or another output would overwrite it and
+    // lose it: tune.asm as the MIDI file, or --rom song.asm.
+    for (const std::string* output : {&asmPath, &hPath, &lrcPath, &romPath}) {
+        if (Collide(*output, midiPath) || Collide(*output, templatePath)) return msg::kCannotCreateOutput;
+        if (output != &romPath && Collide(*output, romPath)) return msg::kCannotCreateOutput;
     }
 
-    std::unique_ptr<ByteSink> sink = files.Create(asmPath);
-    if (!sink) return giveUp(msg::kCannotCreateOutput);
+    std::unique_ptr<ByteSink> sink = files_.CreateReplacing(asmPath);
+    if (!sink) return msg::kCannotCreateOutput;
     asmFile.Open(std::move(sink));
-    sink = files.Create(hPath);
-    if (!sink) return giveUp(msg::kCannotCreateOutput);
+    sink = files_.CreateReplacing(hPath);
+    if (!sink) {
+        Abandon();
+        return msg::kCannotCreateOutput;
+    }
     hFile.Open(std::move(sink));
 
-    // A template too short to hold the song block is as good as none.
-    if (!files.ReadWhole(TemplatePath(), songImage.bytes) ||
-        songImage.bytes.size() < SongImage::kImageSize)
-        return giveUp(msg::kCannotOpenTemplate);
-
-    if (files.SameFile(RomPath(), midiPath)) return giveUp(msg::kCannotCreateOutput);
-    romFile = files.CreateReplacing(RomPath());
-    if (!romFile) return giveUp(msg::kCannotCreateOutput);
-    return true;
+    // A longer template gives only its first 512 KB; a shorter one cannot
+    // hold the song block and is as good as none.
+    if (!files_.ReadPrefix(templatePath, kImageSize, image) || image.size() < kImageSize) {
+        Abandon();
+        return msg::kCannotOpenTemplate;
+    }
+    romFile_ = files_.CreateReplacing(romPath);
+    if (!romFile_) {
+        Abandon();
+        return msg::kCannotCreateOutput;
+    }
+    return nullptr;
 }
 
-// Closes what the output set opened; the text files stay on disk, and the
-// image is never renamed over "ROM.BIN".
-void ConversionState::AbandonOutputSet() {
-    asmFile.Abandon();
-    hFile.Abandon();
-    romFile.reset();
-    songImage.bytes = std::vector<std::uint8_t>();
-}
-
-bool ConversionState::CloseTextFiles() {
+bool OutputSet::CommitText() {
     bool asmClosed = asmFile.Close();
     bool hClosed = hFile.Close();
     return asmClosed && hClosed;
 }
 
-bool ConversionState::WriteRomImage() {
-    bool written = romFile->Write(songImage.bytes.data(), SongImage::kImageSize);
-    bool closed = written && romFile->Close();
-    romFile.reset();
+bool OutputSet::CommitLyrics(const LyricList& lyrics, const std::string& songNameGbk) {
+    std::unique_ptr<ByteSink> sink = files_.CreateReplacing(lrcPath);
+    if (!sink) return false;
+    TextOut out;
+    out.Open(std::move(sink));
+    WriteLyricFile(lyrics, songNameGbk, out);
+    return out.Close();
+}
+
+bool OutputSet::CommitImage(const std::vector<std::uint8_t>& image) {
+    bool written = romFile_->Write(image.data(), kImageSize);
+    bool closed = written && romFile_->Close();
+    romFile_.reset();
     return written && closed;
+}
+
+void OutputSet::Abandon() {
+    asmFile.Abandon();
+    hFile.Abandon();
+    romFile_.reset();
 }
 
 }  // namespace kelvane

@@ -5,6 +5,17 @@
 
 namespace kelvane {
 
+// Channel index: the track index of the track that feeds it.
+enum Channel : int {
+    kConductor = 0,
+    kSquare1 = 1,
+    kSquare2 = 2,
+    kTriangle = 3,
+    kNoise = 4,
+    kDpcm = 5,
+};
+constexpr int kMaxTracks = 6;  // the conductor track and five channels
+
 constexpr std::uint8_t kWait = 0x00;     // MPCC_Wait + (units - 1)
 constexpr std::uint8_t kTimbre = 0x80;   // MPCC_Timbre
 constexpr std::uint8_t kVolume = 0x90;   // MPCC_Volume + v

@@ -4,13 +4,19 @@
 set -euo pipefail
 
 native=(cmake g++ make ninja-build pkg-config libgtest-dev googletest libbenchmark-dev
-        clang libclang-rt-14-dev python3 hyperfine zip)
+        clang libclang-rt-14-dev python3 hyperfine zip help2man)
 windows=(g++-mingw-w64-i686-win32 wine wine32:i386 fonts-wine xvfb xauth imagemagick
          fonts-wqy-microhei locales)
+# make deb: dpkg-shlibdeps (and file, with which CPack finds the programs to check)
+# for the dependencies, lintian for the check.
+deb=(dpkg-dev file lintian)
 
 want=("${native[@]}")
 if [ "${KELVANE_NATIVE_ONLY:-0}" != 1 ]; then
     want+=("${windows[@]}")
+fi
+if [ "${KELVANE_DEB:-0}" = 1 ]; then
+    want+=("${deb[@]}")
 fi
 
 missing=()

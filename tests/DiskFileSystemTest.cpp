@@ -35,16 +35,22 @@ protected:
 };
 
 TEST_F(DiskFiles, ReadWholeTakesRegularFilesOnly) {
+    using Result = FileSystem::ReadResult;
     std::vector<std::uint8_t> data{1};
-    EXPECT_FALSE(files.ReadWhole("", data));
-    EXPECT_FALSE(files.ReadWhole(Path("missing.mid"), data));
-    EXPECT_FALSE(files.ReadWhole(dir.u8string(), data));
+    EXPECT_EQ(files.ReadWhole("", 100, data), Result::kCannotOpen);
+    EXPECT_EQ(files.ReadWhole(Path("missing.mid"), 100, data), Result::kCannotOpen);
+    EXPECT_EQ(files.ReadWhole(dir.u8string(), 100, data), Result::kCannotOpen);
     EXPECT_TRUE(data.empty());
     std::ofstream(fs::u8path(Path("歌曲.mid")), std::ios::binary) << "MThd\r\n\x1A";
-    ASSERT_TRUE(files.ReadWhole(Path("歌曲.mid"), data));
+    ASSERT_EQ(files.ReadWhole(Path("歌曲.mid"), 7, data), Result::kRead);
     EXPECT_EQ(std::string(data.begin(), data.end()), "MThd\r\n\x1A");
+    EXPECT_EQ(files.ReadWhole(Path("歌曲.mid"), 6, data), Result::kTooLarge);
+    EXPECT_TRUE(files.ReadPrefix(Path("歌曲.mid"), 4, data));
+    EXPECT_EQ(std::string(data.begin(), data.end()), "MThd");
+    EXPECT_TRUE(files.ReadPrefix(Path("歌曲.mid"), 100, data));
+    EXPECT_EQ(data.size(), 7u);
     std::ofstream(fs::u8path(Path("empty.mid")));
-    EXPECT_TRUE(files.ReadWhole(Path("empty.mid"), data));
+    EXPECT_EQ(files.ReadWhole(Path("empty.mid"), 100, data), Result::kRead);
     EXPECT_TRUE(data.empty());
 }
 

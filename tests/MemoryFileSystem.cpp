@@ -1,5 +1,6 @@
 #include "MemoryFileSystem.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace kelvane::test {
@@ -18,7 +19,10 @@ public:
     }
     bool Write(const void* data, std::size_t size) override {
         auto fault = files_.failWriteAt.find(target_.empty() ? path_ : target_);
-        if (fault != files_.failWriteAt.end() && fault->second-- == 0) return false;
+        if (fault != files_.failWriteAt.end() && fault->second-- == 0) {
+            failedWrite_ = true;
+            return false;
+        }
         auto* bytes = static_cast<const std::uint8_t*>(data);
         auto& file = files_.files_[path_];
         file.insert(file.end(), bytes, bytes + size);
@@ -29,6 +33,8 @@ public:
         closed_ = true;
         failedClose_ = files_.failClose.count(target_.empty() ? path_ : target_) != 0;
         if (failedClose_) return false;
+        // A replacement that lost a write never replaces the old file.
+        if (!target_.empty() && failedWrite_) return false;
         if (!target_.empty()) {
             files_.files_[target_] = std::move(files_.files_[path_]);
             files_.files_.erase(path_);
@@ -43,6 +49,7 @@ private:
     std::string target_;  // set for a replacement
     bool closed_ = false;
     bool failedClose_ = false;
+    bool failedWrite_ = false;
     bool renamed_ = false;
 };
 
@@ -63,10 +70,19 @@ std::vector<std::string> MemoryFileSystem::Paths() const {
     return paths;
 }
 
-bool MemoryFileSystem::ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) {
+FileSystem::ReadResult MemoryFileSystem::ReadWhole(const std::string& path, std::uint64_t maxSize,
+                                                   std::vector<std::uint8_t>& data) {
+    auto found = files_.find(path);
+    if (found == files_.end() || unreadable.count(path)) return ReadResult::kCannotOpen;
+    if (found->second.size() > maxSize) return ReadResult::kTooLarge;
+    data = found->second;
+    return ReadResult::kRead;
+}
+
+bool MemoryFileSystem::ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) {
     auto found = files_.find(path);
     if (found == files_.end() || unreadable.count(path)) return false;
-    data = found->second;
+    data.assign(found->second.begin(), found->second.begin() + static_cast<long>(std::min(size, found->second.size())));
     return true;
 }
 

@@ -32,7 +32,8 @@ public:
     std::set<std::string> failClose;      // Close fails (and a replacement is not renamed)
     int openSinks = 0;                    // sinks alive now: a leak check
 
-    bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& data) override;
+    ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize, std::vector<std::uint8_t>& data) override;
+    bool ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) override;
     std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "ConversionState.h"
+#include "TrackCursor.h"
 #include "TestSupport.h"
 
 namespace kelvane::test {
@@ -11,16 +11,15 @@ namespace {
 
 class Cursor : public ::testing::Test {
 protected:
-    RecordingFrontEnd ui;
-    MemoryFileSystem files;
-    std::ostringstream console;
-    std::unique_ptr<ConversionState> state = std::make_unique<ConversionState>(ui, files, console);
+    Bytes data;
+    TrackCursor cursor;
+    TrackCursor* state = &cursor;
 
     void Load(const Bytes& bytes) {
-        state->midiData = bytes;
-        state->midiSize = bytes.size();
-        state->eventCursor = 0;
-        state->eventEnd = bytes.size();
+        data = bytes;
+        cursor.data = data.data();
+        cursor.position = 0;
+        cursor.end = data.size();
     }
 };
 
@@ -46,7 +45,7 @@ TEST_F(Cursor, ReadVarLenValues) {
         std::uint32_t value = 1234;
         ASSERT_TRUE(state->ReadVarLen(value));
         EXPECT_EQ(value, c.value);
-        EXPECT_EQ(state->eventCursor, c.length);
+        EXPECT_EQ(state->position, c.length);
     }
 }
 
@@ -55,12 +54,12 @@ TEST_F(Cursor, ReadsStopAtTheEndAndMoveNothing) {
     std::uint32_t value = 7;
     EXPECT_FALSE(state->ReadVarLen(value));
     EXPECT_EQ(value, 7u);
-    EXPECT_EQ(state->eventCursor, 0u);
-    state->eventEnd = 1;
+    EXPECT_EQ(state->position, 0u);
+    state->end = 1;
     std::uint8_t byte;
     EXPECT_TRUE(state->ReadByte(byte));
     EXPECT_FALSE(state->ReadByte(byte));
-    EXPECT_FALSE(state->PeekByte(state->eventCursor, byte));
+    EXPECT_FALSE(state->PeekByte(state->position, byte));
     EXPECT_FALSE(state->ReadText(1));
     EXPECT_FALSE(state->Skip(1));
     EXPECT_TRUE(state->Skip(0));
@@ -70,10 +69,10 @@ TEST_F(Cursor, ReadTextTurnsLineEndsIntoSpaces) {
     Load({'a', '\r', '\n', 'b', 'c'});
     ASSERT_TRUE(state->ReadText(4));
     EXPECT_STREQ(state->scratch, "a  b");
-    EXPECT_EQ(state->eventCursor, 4u);
+    EXPECT_EQ(state->position, 4u);
     ASSERT_TRUE(state->ReadText(0));
     EXPECT_STREQ(state->scratch, "");
-    EXPECT_EQ(state->eventCursor, 4u);
+    EXPECT_EQ(state->position, 4u);
 }
 
 TEST_F(Cursor, ReadTextKeepsTheFirst255BytesAndMovesPastAll) {
@@ -81,7 +80,7 @@ TEST_F(Cursor, ReadTextKeepsTheFirst255BytesAndMovesPastAll) {
     Load(text);
     ASSERT_TRUE(state->ReadText(300));
     EXPECT_EQ(std::strlen(state->scratch), 255u);
-    EXPECT_EQ(state->eventCursor, 300u);
+    EXPECT_EQ(state->position, 300u);
 }
 
 TEST(DamagedFiles, EveryCutOfAValidFileConvertsOrFailsCleanly) {

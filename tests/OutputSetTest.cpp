@@ -62,27 +62,26 @@ TEST(OutputSet, AMissingOrShortTemplateIsRefused) {
         EXPECT_FALSE(run.Convert(SmallSong()));
         EXPECT_EQ(run.ui.messages, std::vector<std::string>{"无法打开RZ31ST.bin文件"});
         EXPECT_TRUE(run.ui.appended.empty());
-        EXPECT_EQ(run.Asm(), "");
-        EXPECT_EQ(run.H(), "");
+        EXPECT_FALSE(run.files.Has("/music/song.asm"));
+        EXPECT_FALSE(run.files.Has("/music/song.h"));
         EXPECT_EQ(run.Rom(), Bytes{9});
     }
 }
 
-TEST(OutputSet, OutputsThatCannotBeCreated) {
-    struct Case {
-        std::string uncreatable;
-        bool asmLeft;
-        bool hLeft;
-    };
-    for (const Case& c : {Case{"/music/song.asm", false, false}, Case{"/music/song.h", true, false},
-                          Case{kRomPath, true, true}}) {
+TEST(OutputSet, AnOutputThatCannotBeCreatedLeavesEveryOutputAsItWas) {
+    for (const std::string& uncreatable : {std::string("/music/song.asm"), std::string("/music/song.h"),
+                                           std::string(kRomPath)}) {
         InMemoryRun run;
-        run.files.uncreatable.insert(c.uncreatable);
+        run.files.Put("/music/song.asm", std::string("old asm"));
+        run.files.Put(kRomPath, Bytes{9});
+        run.files.uncreatable.insert(uncreatable);
         EXPECT_FALSE(run.Convert(SmallSong()));
         EXPECT_EQ(run.ui.messages, std::vector<std::string>{"无法创建输出文件"});
         EXPECT_TRUE(run.ui.appended.empty());
-        EXPECT_EQ(run.files.Has("/music/song.asm"), c.asmLeft);
-        EXPECT_EQ(run.files.Has("/music/song.h"), c.hLeft);
+        EXPECT_EQ(run.files.Text("/music/song.asm"), "old asm");
+        EXPECT_FALSE(run.files.Has("/music/song.h"));
+        EXPECT_EQ(run.Rom(), Bytes{9});
+        EXPECT_EQ(run.files.Paths().size(), 4u);  // no temporary file left
         EXPECT_EQ(run.files.openSinks, 0);
     }
 }
@@ -137,15 +136,21 @@ TEST(OutputSet, WriteFailuresAreReportedAndKeepTheOldImage) {
     }
 }
 
-TEST(OutputSet, ALyricFileThatCannotBeWrittenGoesToStandardOutput) {
+TEST(OutputSet, ALyricFileThatCannotBeWrittenIsALostOutput) {
     for (int fault = 0; fault < 3; ++fault) {
         InMemoryRun run;
+        run.files.Put("/music/song.lrc", std::string("old lyrics"));
         if (fault == 0) run.files.uncreatable.insert("/music/song.lrc");
         if (fault == 1) run.files.failWriteAt["/music/song.lrc"] = 0;
         if (fault == 2) run.files.failClose.insert("/music/song.lrc");
-        EXPECT_TRUE(run.Convert(SmallSong()));
-        EXPECT_EQ(run.console.str(), "***错误*** 无法创建歌词文件\n");
-        EXPECT_EQ(run.ui.appended.back(), "转换成功!\n");
+        EXPECT_FALSE(run.Convert(SmallSong()));
+        const std::vector<std::string>& lines = run.ui.appended;
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[lines.size() - 3], "***错误*** 无法创建歌词文件\n");
+        EXPECT_EQ(lines.back(), "转换失败!\n");
+        EXPECT_EQ(run.files.Text("/music/song.lrc"), "old lyrics");
+        // The image holds the whole song all the same.
+        EXPECT_TRUE(run.report.romReplaced);
     }
 }
 

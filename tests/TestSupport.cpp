@@ -12,16 +12,26 @@ Bytes StandInTemplate(std::size_t size) {
     return bytes;
 }
 
-InMemoryRun::InMemoryRun() { files.Put(kTemplatePath, StandInTemplate()); }
+InMemoryRun::InMemoryRun() {
+    files.Put(kTemplatePath, StandInTemplate());
+    converter.SetTemplatePath(kTemplatePath);
+    converter.SetRomPath(kRomPath);
+}
 
 bool InMemoryRun::Convert(const Bytes& midi, const std::string& path) {
     files.Put(path, midi);
-    return converter.Run(path, SongNameOfPath(path));
+    report = converter.Run(path, SongNameOfPath(path));
+    return report.succeeded;
 }
 
 Bytes InMemoryRun::Block(std::uint16_t from, std::size_t count) const {
+    std::size_t start = from - 0x8000u;
+    if (!report.romReplaced) {
+        Bytes block = converter.EmitSongBlock(LabelValues());
+        return Bytes(block.begin() + static_cast<long>(start), block.begin() + static_cast<long>(start + count));
+    }
     const Bytes& rom = Rom();
-    std::size_t start = 0x70000 + from;
+    start += kSongBlock;
     return Bytes(rom.begin() + static_cast<long>(start), rom.begin() + static_cast<long>(start + count));
 }
 

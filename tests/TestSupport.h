@@ -31,12 +31,12 @@ public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void ReplaceStatusText(const std::string& text, const std::string& line) override {
         statusText = text;
-        appended.push_back(line);
+        if (!line.empty()) appended.push_back(line);  // "" only redraws
     }
     void SetProgressRange(int n) override { progress.push_back("range " + std::to_string(n)); }
     void SetProgressStep(int n) override { progress.push_back("step " + std::to_string(n)); }
     void StepProgress() override { progress.push_back("stepit"); }
-    std::string ProgramDirectory() override { return kProgramDirectory; }
+    void ResetProgress() override { progress.push_back("reset"); }
 };
 
 // A recognisable template: every byte differs from its neighbours.
@@ -45,8 +45,8 @@ Bytes StandInTemplate(std::size_t size = kImageSize);
 struct InMemoryRun {
     MemoryFileSystem files;
     RecordingFrontEnd ui;
-    std::ostringstream console;
-    Converter converter{ui, files, console};
+    Converter converter{ui, files};
+    ConversionReport report;  // of the last Convert
 
     InMemoryRun();
     // Puts the MIDI bytes at `path` and converts them with the path's song name.
@@ -55,7 +55,8 @@ struct InMemoryRun {
     std::string H(const std::string& base = "/music/song") const { return files.Text(base + ".h"); }
     std::string Lrc(const std::string& base = "/music/song") const { return files.Text(base + ".lrc"); }
     const Bytes& Rom() const { return files.Get(kRomPath); }
-    // Song block bytes from CPU address `from`, `count` of them.
+    // Song block bytes from CPU address `from`, `count` of them: the image's,
+    // or, when a failed run left the old image, the block the run emitted.
     Bytes Block(std::uint16_t from, std::size_t count) const;
     std::uint16_t Pointer(int channel) const;
 };

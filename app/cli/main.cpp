@@ -1,40 +1,23 @@
 // kelvane: the command line. Converts each MIDI file given, as the dialog's
 // Convert does, and prints the status lines as the run logs them.
 #include <cstdio>
-#include <iostream>
+#include <new>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "Console.h"
 #include "Converter.h"
+#include "DataPaths.h"
 #include "FileSystem.h"
+#include "Help.h"
 #include "LabelAdvice.h"
-#include "ProgramDirectory.h"
+#include "Messages.h"
 #include "Play.h"
+#include "ReportText.h"
 #include "SongName.h"
 
 namespace {
-
-constexpr char kVersion[] = "kelvane 1.0.0.1\n";
-constexpr char kUsage[] =
-    "Usage: kelvane [--template FILE] [--rom FILE] [--name NAME] MIDIFILE...\n"
-    "       kelvane [--rom FILE] --play [MIDIFILE...]\n"
-    "Converts each Standard MIDI File into driver music: NAME.asm, NAME.h and\n"
-    "NAME.lrc beside the MIDI file, and the ROM image.\n"
-    "\n"
-    "  --template FILE  the template ROM (default: RZ31ST.bin beside the program)\n"
-    "  --rom FILE       the image to write (default: ROM.BIN beside the program)\n"
-    "  --name NAME      the song name that starts every label (default: the MIDI\n"
-    "                   file's name); letters, digits and '_', not a digit first\n"
-    "  --play           after converting, copy the image onto the drive labelled\n"
-    "                   PX4, or start the emulator duzer.exe on it when there is none\n"
-    "  --help           show this text\n"
-    "  --version        show the version\n"
-    "\n"
-    "Exit status: 0 when every conversion succeeded, 1 when one failed or the\n"
-    "image could not be played, 2 for a usage error.\n";
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -44,6 +27,8 @@ class ConsoleFrontEnd : public kelvane::FrontEnd {
 public:
     void ShowMessage(const std::string& text) override {
         kelvane::cli::Print(stderr, text + "\n");
+        if (text == kelvane::msg::kCannotOpenTemplate && !templateSearch.empty())
+            kelvane::cli::Print(stderr, templateSearch);
     }
     void ReplaceStatusText(const std::string&, const std::string& appendedLine) override {
         kelvane::cli::Print(stdout, appendedLine);
@@ -52,52 +37,38 @@ public:
     void SetProgressRange(int) override {}
     void SetProgressStep(int) override {}
     void StepProgress() override {}
-    std::string ProgramDirectory() override { return kelvane::ProgramDirectory(); }
-    // Asked only by a run that wrote its outputs; the advice itself is
-    // printed once the run is over (see main).
-    std::vector<std::string> StatusAdvice(const kelvane::ConversionReport&) override {
-        wroteOutputs_ = true;
-        return {};
-    }
-    // Whether the run since the last call wrote its outputs.
-    bool TakeWroteOutputs() {
-        const bool wrote = wroteOutputs_;
-        wroteOutputs_ = false;
-        return wrote;
-    }
 
-private:
-    bool wroteOutputs_ = false;
-};
-
-// The run's one line for standard output, shown as Unicode like the others.
-class ConsoleBuffer : public std::stringbuf {
-protected:
-    int sync() override {
-        kelvane::cli::Print(stdout, str());
-        str("");
-        return 0;
-    }
+    std::string templateSearch;  // the line that follows a missing template
 };
 
 int UsageError(const std::string& problem) {
-    kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kUsage);
+    kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kelvane::cli::HelpText());
     return kExitUsage;
 }
 
 struct Options {
     std::string templatePath;
     std::string romPath;
+    std::string reportJsonPath;
     std::string songName;  // --name; empty: each file's own
     std::vector<std::string> midiFiles;
     bool play = false;
+    bool report = false;
 };
 
+// Writes the reports of every run as JSON: one object, or an array of them.
+bool WriteReportJson(kelvane::FileSystem& files, const std::string& path,
+                     const std::vector<kelvane::ConversionReport>& reports) {
+    std::string json = reports.size() == 1 ? "" : "[";
+    for (std::size_t i = 0; i < reports.size(); ++i) json += (i > 0 ? "," : "") + kelvane::ReportJson(reports[i]);
+    json += reports.size() == 1 ? "\n" : "]\n";
+    std::unique_ptr<kelvane::ByteSink> sink = files.CreateReplacing(path);
+    return sink && sink->Write(json.data(), json.size()) && sink->Close();
+}
+
 // Hands the image over as the dialog's Play does, but says what happened.
-int Play(const std::string& romPath) {
+int Play(const std::string& image) {
     std::unique_ptr<kelvane::PlayPlatform> platform = kelvane::MakeSystemPlatform();
-    const std::string image =
-        romPath.empty() ? kelvane::ProgramDirectory() + kelvane::kImageName : romPath;
     if (!platform->FileExists(image)) {
         kelvane::cli::Print(stderr, "kelvane: no ROM image " + image +
                                         " to play; convert a MIDI file first\n");
@@ -109,15 +80,15 @@ int Play(const std::string& romPath) {
     return result.ok() ? kExitSuccess : kExitFailure;
 }
 
-}  // namespace
+// Said after a missing template, so that the user knows where to put one.
+std::string TemplateSearchLine(const kelvane::DataPaths& places) {
+    std::string line = "kelvane: searched for the template in:";
+    for (std::size_t i = 0; i < places.searched.size(); ++i)
+        line += (i == 0 ? " " : ", ") + places.searched[i];
+    return line + "\n";
+}
 
-#ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-#else
-int main(int argc, char** argv) {
-#endif
-    kelvane::cli::GuardStandardOutput();
-    std::vector<std::string> arguments = kelvane::cli::Arguments(argc, argv);
+int Main(const std::vector<std::string>& arguments) {
     Options options;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -127,16 +98,20 @@ int main(int argc, char** argv) {
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
-            kelvane::cli::Print(stdout, kUsage);
+            kelvane::cli::Print(stdout, kelvane::cli::HelpText());
             return kExitSuccess;
         } else if (argument == "--play") {
             options.play = true;
         } else if (argument == "--version") {
-            kelvane::cli::Print(stdout, kVersion);
+            kelvane::cli::Print(stdout, kelvane::cli::VersionText());
             return kExitSuccess;
-        } else if (argument == "--template" || argument == "--rom") {
+        } else if (argument == "--report") {
+            options.report = true;
+        } else if (argument == "--template" || argument == "--rom" || argument == "--report-json") {
             if (i + 1 >= arguments.size()) return UsageError(argument + " needs a file");
-            (argument == "--template" ? options.templatePath : options.romPath) = arguments[++i];
+            (argument == "--template" ? options.templatePath
+             : argument == "--rom"    ? options.romPath
+                                      : options.reportJsonPath) = arguments[++i];
         } else if (argument == "--name" || argument.rfind("--name=", 0) == 0) {
             if (argument == "--name" && i + 1 >= arguments.size()) return UsageError("--name needs a name");
             options.songName = argument == "--name" ? arguments[++i] : argument.substr(7);
@@ -147,32 +122,71 @@ int main(int argc, char** argv) {
             options.templatePath = argument.substr(11);
         } else if (argument.rfind("--rom=", 0) == 0) {
             options.romPath = argument.substr(6);
+        } else if (argument.rfind("--report-json=", 0) == 0) {
+            options.reportJsonPath = argument.substr(14);
         } else {
             return UsageError("unknown option " + argument);
         }
     }
-    if (options.midiFiles.empty() && options.play) return Play(options.romPath);
+    const kelvane::DataPaths places = kelvane::ResolveDataPaths(
+        kelvane::SystemDataEnvironment(), options.templatePath, options.romPath);
+    if (options.midiFiles.empty() && options.play) return Play(places.romPath);
     if (options.midiFiles.empty()) return UsageError("no MIDI file given");
+    // A failure here shows as the engine's own "cannot create" message.
+    if (places.romInUserFolder) kelvane::CreateParentFolders(places.romPath);
 
     ConsoleFrontEnd frontEnd;
+    frontEnd.templateSearch = TemplateSearchLine(places);
     kelvane::DiskFileSystem files;
-    ConsoleBuffer consoleBuffer;
-    std::ostream console(&consoleBuffer);
-    kelvane::Converter converter(frontEnd, files, console);
-    converter.SetTemplatePath(options.templatePath);
-    converter.SetRomPath(options.romPath);
+    for (const std::string& midiFile : options.midiFiles)
+        if (!options.reportJsonPath.empty() && files.SameFile(options.reportJsonPath, midiFile))
+            return UsageError("--report-json would overwrite " + midiFile);
+    kelvane::Converter converter(frontEnd, files);
+    converter.SetTemplatePath(places.templatePath);
+    converter.SetRomPath(places.romPath);
 
     bool allConverted = true;
+    bool imageWritten = false;
+    std::vector<kelvane::ConversionReport> reports;
     for (const std::string& midiFile : options.midiFiles) {
         const std::string songName =
             options.songName.empty() ? kelvane::SongNameOfPath(midiFile) : options.songName;
-        if (!converter.Run(midiFile, songName)) allConverted = false;
+        kelvane::ConversionReport report = converter.Run(midiFile, songName);
+        if (!report.succeeded) allConverted = false;
+        // Once for each run that wrote its outputs, after its lines.
         const std::string advice = kelvane::LabelAdvice(songName);
-        if (frontEnd.TakeWroteOutputs() && !advice.empty()) kelvane::cli::Print(stderr, advice + "\n");
+        if (report.translated && !advice.empty()) kelvane::cli::Print(stderr, advice + "\n");
+        imageWritten = imageWritten || report.romReplaced;
+        if (options.report) kelvane::cli::Print(stdout, kelvane::ReportTable(report));
+        if (!options.reportJsonPath.empty()) reports.push_back(std::move(report));
     }
+    if (!options.reportJsonPath.empty() && !WriteReportJson(files, options.reportJsonPath, reports)) {
+        kelvane::cli::Print(stderr, "kelvane: cannot write the report " + options.reportJsonPath + "\n");
+        allConverted = false;
+    }
+    // Away from the program the image is easily lost; say where it went.
+    if (imageWritten && places.romInUserFolder)
+        kelvane::cli::Print(stderr, "kelvane: wrote the image to " + places.romPath + "\n");
     if (options.play) {
-        if (allConverted) return Play(options.romPath);
+        if (allConverted) return Play(places.romPath);
         kelvane::cli::Print(stderr, "kelvane: not playing, since a conversion failed\n");
     }
     return allConverted ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+    kelvane::cli::GuardStandardOutput();
+    try {
+        return Main(kelvane::cli::Arguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        // A song too large for the memory at hand ends the program with words.
+        kelvane::cli::Print(stderr, std::string("kelvane: ") + kelvane::msg::kOutOfMemory + "\n");
+        return kExitFailure;
+    }
 }

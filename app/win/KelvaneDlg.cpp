@@ -3,12 +3,13 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <iostream>
+#include <new>
 #include <vector>
 
 #include "AboutDlg.h"
 #include "LabelAdvice.h"
 #include "Play.h"
+#include "Messages.h"
 #include "ProgramDirectory.h"
 #include "SongName.h"
 #include "WideText.h"
@@ -36,7 +37,7 @@ CKelvaneDlg::CKelvaneDlg(HWND parent)
     : Dialog(IDD_KELVANE_DIALOG, parent),
       icon_(LoadAppIcon(SM_CXICON, SM_CYICON)),
       smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)),
-      converter_(*this, files_, std::cout) {}
+      converter_(*this, files_) {}
 
 BOOL CKelvaneDlg::OnInitDialog() {
     progress_ = Item(IDC_PROGRESS);
@@ -186,7 +187,17 @@ void CKelvaneDlg::OnOK() {
     arrange_ = IsDlgButtonChecked(hwnd_, IDC_ARRANGE) == BST_CHECKED;
     exportNsf_ = IsDlgButtonChecked(hwnd_, IDC_EXPORT_NSF) == BST_CHECKED;
     // One conversion run; the dialog stays open for the next.
-    converter_.Run(kelvane::Narrow(midiPath_), kelvane::Narrow(songName_));
+    kelvane::ConversionRequest request;
+    request.midiPath = kelvane::Narrow(midiPath_);
+    request.songName = kelvane::Narrow(songName_);
+    request.templatePath = kelvane::ProgramDirectory() + "RZ31ST.bin";
+    request.romPath = kelvane::ProgramDirectory() + kelvane::kImageName;
+    try {
+        converter_.Run(request);
+    } catch (const std::bad_alloc&) {
+        // A song too large for the memory at hand ends the run, not the program.
+        ShowMessage(kelvane::msg::kOutOfMemory);
+    }
 }
 
 // Success stays silent; a failure does not, or a user would unplug the
@@ -236,8 +247,4 @@ std::vector<std::string> CKelvaneDlg::StatusAdvice(const kelvane::ConversionRepo
         return {};
     }
     return {advice + "\n"};
-}
-
-std::string CKelvaneDlg::ProgramDirectory() {
-    return kelvane::ProgramDirectory();
 }

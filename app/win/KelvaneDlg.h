@@ -25,7 +25,6 @@ public:
     void StepProgress() override;
     void ResetProgress() override;
     std::vector<std::string> StatusAdvice(const kelvane::ConversionReport& report) override;
-    std::string ProgramDirectory() override;
 
 protected:
     BOOL OnInitDialog() override;

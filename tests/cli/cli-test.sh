@@ -20,6 +20,9 @@ run() {  # run ARGS...: sets out, err, status
     err=$(cat "$work/stderr")
 }
 
+# The user's and the system's data folders must not lend a template.
+export XDG_DATA_HOME="$work/data-home" XDG_DATA_DIRS="$work/data-dirs"
+
 cd "$work"
 mkdir music
 cp "$example" music/example.mid
@@ -112,15 +115,16 @@ check "program directory: status" 0 "$status"
 check "program directory: image" 524288 "$(stat -c %s prog/ROM.BIN 2>/dev/null)"
 rm prog/RZ31ST.bin
 out=$(prog/kelvane music/example.mid 2>"$work/stderr"); status=$?
-check "no template: stderr" "无法打开RZ31ST.bin文件" "$(cat "$work/stderr")"
+check "no template: stderr" "无法打开RZ31ST.bin文件" "$(head -n 1 "$work/stderr")"
 check "no template: stdout" "" "$out"
 check "no template: status" 1 "$status"
 
-# A lyric file that cannot be created: its line goes to stdout, success stays.
+# A lyric file that cannot be created is a lost output: its status line, and
+# the run fails.
 rm -f music/example.lrc && mkdir music/example.lrc
 run --template "$template" --rom "$work/ROM.BIN" music/example.mid
-check "lyric file: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n***错误*** 无法创建歌词文件\n输出文件:music/example.asm\n转换成功!' "$out"
-check "lyric file: status" 0 "$status"
+check "lyric file: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n***错误*** 无法创建歌词文件\n输出文件:music/example.asm\n转换失败!' "$out"
+check "lyric file: status" 1 "$status"
 rmdir music/example.lrc
 
 # An output place that cannot be written: the box, no status line, and the

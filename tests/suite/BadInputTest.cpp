@@ -67,7 +67,9 @@ TEST(Prefixes, EveryPrefixOfEachGeneratedSong) {
                 ASSERT_FALSE(run.result) << song.name << " cut at " << size;
             }
         }
-        EXPECT_EQ(run.result, song.name != "failing_tracks") << song.name;
+        // A division with its top bit set counts SMPTE frames, which the
+        // driver's time units cannot follow.
+        EXPECT_EQ(run.result, song.name != "failing_tracks" && song.name != "top_bit_division") << song.name;
     }
 }
 
@@ -229,7 +231,7 @@ TEST(LengthsPastTheChunk, EventsThatRunPastTheirChunkHaveNoEffect) {
         std::string text = run.files.Text(CheckedRun::kAsmPath);
         EXPECT_EQ(text.find("\t\tdb\t\t4,4,4,4\t\t; Tempo\r\n"), 0u) << c.what;
         EXPECT_EQ(text.find(";\xC9\xE8\xB1\xB8"), std::string::npos) << c.what;
-        EXPECT_FALSE(run.files.Has(CheckedRun::kLrcPath)) << c.what;
+        EXPECT_EQ(run.files.Text(CheckedRun::kLrcPath), CheckedRun::OldText(CheckedRun::kLrcPath)) << c.what;
         EXPECT_EQ(run.Check(), "") << c.what;
     }
 
@@ -307,8 +309,9 @@ TEST(SongBlock, OneBytePastFFFFIsReportedAndStoredNowhere) {
     EXPECT_EQ(run.ui.appended, (std::vector<std::string>{"MIDI轨道数:2,MIDI节拍数:480\n",
                                                          "***错误*** MIDI轨道1数据超出歌曲空间\n",
                                                          "输出文件:/music/song.asm\n", "转换失败!\n"}));
-    const Bytes& rom = run.files.Get(kRomPath);
-    EXPECT_EQ(rom[0x7FFFF], 0x01);
+    // The image stays as it was; the block the run made ends in the byte that fit.
+    EXPECT_EQ(run.files.Get(kRomPath), CheckedRun::OldImage());
+    EXPECT_EQ(run.EmittedBlock()[0x7FFF], 0x01);
     // The text is written in full all the same.
     std::string text = run.files.Text(CheckedRun::kAsmPath);
     EXPECT_EQ(text.substr(text.size() - 41), "\t\tdb\t\tMPCC_Inside+$0f,1\r\n\t\tdb\t\tMPCC_End\r\n");
@@ -327,11 +330,11 @@ TEST(SongBlock, StreamsThatWrapAllTheWayRoundStoreNothingMore) {
     EXPECT_FALSE(run.Convert(file.Build()));
     EXPECT_EQ(run.ui.appended[1], "***错误*** MIDI轨道1数据超出歌曲空间\n");
     EXPECT_EQ(run.ui.appended.size(), 4u);
-    const Bytes& rom = run.files.Get(kRomPath);
+    const Bytes block = run.EmittedBlock();
     // Square1: 32768 waits and the closing three bytes; Square2 starts after them.
-    std::uint16_t square2 = static_cast<std::uint16_t>(rom[0x78006] | rom[0x78007] << 8);
+    std::uint16_t square2 = static_cast<std::uint16_t>(block[6] | block[7] << 8);
     EXPECT_EQ(square2, static_cast<std::uint16_t>(0x800E + 32768 + 3));
-    std::uint16_t triangle = static_cast<std::uint16_t>(rom[0x78008] | rom[0x78009] << 8);
+    std::uint16_t triangle = static_cast<std::uint16_t>(block[8] | block[9] << 8);
     EXPECT_EQ(triangle, static_cast<std::uint16_t>(square2 + 32768 + 3));
     EXPECT_GE(triangle, 0x8000);
     EXPECT_EQ(run.Check(), "");

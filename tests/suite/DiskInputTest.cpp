@@ -82,12 +82,11 @@ struct Outcome {
 Outcome ConvertOnDisk(const std::string& midiPath, const std::string& templatePath, const std::string& romPath) {
     RecordingFrontEnd ui;
     DiskFileSystem files;
-    std::ostringstream console;
-    Converter converter(ui, files, console);
+    Converter converter(ui, files);
     converter.SetTemplatePath(templatePath);
     converter.SetRomPath(romPath);
     Outcome outcome;
-    outcome.result = converter.Run(midiPath, SongNameOfPath(midiPath));
+    outcome.result = converter.Run(midiPath, SongNameOfPath(midiPath)).succeeded;
     outcome.messages = ui.messages;
     outcome.lines = ui.appended;
     return outcome;
@@ -202,9 +201,9 @@ TEST(ReadOnlyFolders, TheImagesFolder) {
     EXPECT_FALSE(outcome.result);
     EXPECT_EQ(outcome.messages, std::vector<std::string>{"无法创建输出文件"});
     EXPECT_TRUE(outcome.lines.empty());
-    // The text files were created before the image's folder was tried; they stay, empty.
-    EXPECT_EQ(ReadFile(music + "/song.asm"), Bytes{});
-    EXPECT_EQ(ReadFile(music + "/song.h"), Bytes{});
+    // The text files were begun before the image's folder was tried; none appears.
+    EXPECT_FALSE(fs::exists(music + "/song.asm"));
+    EXPECT_FALSE(fs::exists(music + "/song.h"));
     EXPECT_EQ(ReadFile(program + "/ROM.BIN"), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(Leftovers(program, {"RZ31ST.bin", "ROM.BIN"}), std::vector<std::string>{});
 }
@@ -241,10 +240,66 @@ TEST(DiskTemplates, ZeroBytesOneByteShortADirectoryAndOneMegabyte) {
             EXPECT_EQ(outcome.messages, std::vector<std::string>{"无法打开RZ31ST.bin文件"}) << c.what;
             EXPECT_TRUE(outcome.lines.empty()) << c.what;
             EXPECT_EQ(rom, (Bytes{'o', 'l', 'd'})) << c.what;
-            EXPECT_EQ(ReadFile(folder / "song.asm"), Bytes{}) << c.what;
-            EXPECT_EQ(Leftovers(folder / "", {"song.mid", "ROM.BIN", "RZ31ST.bin", "song.asm", "song.h"}),
-                      std::vector<std::string>{}) << c.what;
+            EXPECT_EQ(Leftovers(folder / "", {"song.mid", "ROM.BIN", "RZ31ST.bin"}), std::vector<std::string>{})
+                << c.what;
         }
+    }
+}
+
+TEST(DiskInputs, AFileOverTheLimitIsRefusedUnread) {
+    Folder folder;
+    WriteFile(folder / "RZ31ST.bin", StandInTemplate());
+    // Sparse: the test takes no room and the converter must not allocate it.
+    for (std::uintmax_t size : {(std::uintmax_t{64} << 20) + 1, std::uintmax_t{1} << 40}) {
+        WriteFile(folder / "huge.mid", SmallSong());
+        fs::resize_file(folder / "huge.mid", size);
+        Outcome outcome = ConvertOnDisk(folder / "huge.mid", folder / "RZ31ST.bin", folder / "ROM.BIN");
+        EXPECT_FALSE(outcome.result);
+        EXPECT_EQ(outcome.messages, std::vector<std::string>{"MIDI文件太大"}) << size;
+        EXPECT_EQ(outcome.lines, kRefusedBeforeOutputs);
+        EXPECT_EQ(Leftovers(folder / "", {"RZ31ST.bin", "huge.mid"}), std::vector<std::string>{});
+    }
+}
+
+// Outputs that would overwrite an input or each other, and a folder where an
+// output goes: refused before anything is written, every file as it was.
+TEST(DiskOutputs, CollisionsAndFoldersAreRefused) {
+    Folder folder;
+    const Bytes song = SmallSong();
+    const Bytes templ = StandInTemplate();
+    const Bytes oldAsm = {'o', 'l', 'd'};
+    struct Case {
+        const char* what;
+        std::string rom;
+        bool asmExists;
+        bool asmIsFolder;
+    };
+    const Case cases[] = {
+        {"--rom the .asm that exists", folder / "song.asm", true, false},
+        {"--rom the .asm to come", folder / "song.asm", false, false},
+        {"--rom the .h", folder / "./song.h", false, false},
+        {"--rom the .lrc", folder / "song.lrc", false, false},
+        {"--rom the MIDI file", folder / "song.mid", false, false},
+        {"--rom the template", folder / "RZ31ST.bin", false, false},
+        {"a folder as the .asm", folder / "ROM.BIN", false, true},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(folder / "song.asm");
+        WriteFile(folder / "song.mid", song);
+        WriteFile(folder / "RZ31ST.bin", templ);
+        if (c.asmExists) WriteFile(folder / "song.asm", oldAsm);
+        if (c.asmIsFolder) fs::create_directory(folder / "song.asm");
+        Outcome outcome = ConvertOnDisk(folder / "song.mid", folder / "RZ31ST.bin", c.rom);
+        EXPECT_FALSE(outcome.result) << c.what;
+        EXPECT_EQ(outcome.messages, std::vector<std::string>{"无法创建输出文件"}) << c.what;
+        EXPECT_TRUE(outcome.lines.empty()) << c.what;
+        EXPECT_EQ(ReadFile(folder / "song.mid"), song) << c.what;
+        EXPECT_EQ(ReadFile(folder / "RZ31ST.bin"), templ) << c.what;
+        if (c.asmExists) {
+            EXPECT_EQ(ReadFile(folder / "song.asm"), oldAsm) << c.what;
+        }
+        EXPECT_EQ(Leftovers(folder / "", {"song.mid", "RZ31ST.bin", "song.asm"}), std::vector<std::string>{})
+            << c.what;
     }
 }
 

@@ -33,7 +33,7 @@ std::uint16_t BE16(const Bytes& bytes, std::size_t at) {
 // The box the header earns, or "" when the header passes.
 std::string HeaderWords(const Bytes& midi) {
     if (midi.size() < 14 || std::memcmp(midi.data(), "MThd", 4) != 0) return kNotMidi;
-    if (BE16(midi, 8) == 2 || BE16(midi, 12) < 8) return kUnsupportedFormat;
+    if (BE16(midi, 8) == 2 || BE16(midi, 12) < 8 || (BE16(midi, 12) & 0x8000)) return kUnsupportedFormat;
     return "";
 }
 
@@ -88,7 +88,16 @@ const Bytes& CheckedRun::OldImage() {
     return kOld;
 }
 
-CheckedRun::CheckedRun(std::size_t templateSize) : converter_(std::make_unique<Converter>(ui, files, console)) {
+const std::string& CheckedRun::OldText(const std::string& path) {
+    static std::map<std::string, std::string> old;
+    auto found = old.find(path);
+    if (found == old.end()) found = old.emplace(path, "old " + path + "\r\n").first;
+    return found->second;
+}
+
+CheckedRun::CheckedRun(std::size_t templateSize) : converter_(std::make_unique<Converter>(ui, files)) {
+    converter_->SetTemplatePath(kTemplatePath);
+    converter_->SetRomPath(kRomPath);
     SetTemplate(templateSize);
 }
 
@@ -132,18 +141,13 @@ void CheckedRun::SetUp(std::uint8_t templateChoice, std::uint8_t fault) {
 }
 
 bool CheckedRun::Convert(const Bytes& midi) {
-    for (const char* path : {kAsmPath, kHPath, kLrcPath}) files.Remove(path);
+    for (const char* path : {kAsmPath, kHPath, kLrcPath}) files.Put(path, OldText(path));
     files.Put(kRomPath, OldImage());
     files.Put(kMidiPath, midi);
     midi_ = midi;
     writeFaultsBefore_ = files.failWriteAt;
     ui = RecordingFrontEnd();
-    console.str("");
-    outputsNamedBefore_ = outputsNamed_;
-    result = converter_->Run(kMidiPath, "song");
-    // Every conversion whose header passes derives the output paths, and a
-    // later refused one still names them.
-    outputsNamed_ = outputsNamed_ || (!files.unreadable.count(kMidiPath) && HeaderWords(midi).empty());
+    result = converter_->Run(kMidiPath, "song").succeeded;
     return result;
 }
 
@@ -153,22 +157,30 @@ bool CheckedRun::WriteFaultFired(const std::string& path) const {
     return before != writeFaultsBefore_.end() && after != files.failWriteAt.end() && after->second < 0;
 }
 
+bool CheckedRun::Kept(const std::string& path) const {
+    return files.Has(path) && files.Text(path) == OldText(path);
+}
+
+bool CheckedRun::KeptAll() const {
+    return Kept(kAsmPath) && Kept(kHPath) && Kept(kLrcPath) && files.Get(kRomPath) == OldImage();
+}
+
 std::string CheckedRun::Check() const {
     if (files.openSinks != 0) return "an output sink was left open";
     for (const std::string& path : files.Paths())
         if (EndsWith(path, ".tmp")) return "a temporary file was left: " + path;
     if (files.Get(kMidiPath) != midi_) return "the MIDI file was changed";
+    // Every run starts from an empty status and an empty bar.
+    if (ui.progress.empty() || ui.progress[0] != "reset") return "the run did not reset the progress bar";
 
     std::string box = files.unreadable.count(kMidiPath) ? kCannotOpenMidi : HeaderWords(midi_);
     if (!box.empty()) {
         if (ui.messages != std::vector<std::string>{box}) return "expected the box " + box;
-        std::string outputLine = std::string("输出文件:") + (outputsNamedBefore_ ? kAsmPath : "") + "\n";
-        if (ui.appended != std::vector<std::string>{outputLine, kFailure})
-            return "a refused header logs the last output path and the failure line";
-        if (files.Has(kAsmPath) || files.Has(kHPath)) return "a refused header opened outputs";
-        if (files.Get(kRomPath) != OldImage()) return "a refused header touched the image";
+        if (ui.appended != std::vector<std::string>{"输出文件:\n", kFailure})
+            return "a refused header logs an empty output path and the failure line";
+        if (!KeptAll()) return "a refused header touched an output";
         if (result) return "a refused header returned success";
-        if (!ui.progress.empty()) return "a refused header moved the progress bar";
+        if (ui.progress.size() != 1) return "a refused header moved the progress bar";
         return "";
     }
 
@@ -182,21 +194,15 @@ std::string CheckedRun::Check() const {
     return CheckFinishedRun();
 }
 
-// A run that ended at the output set or the track count: a box, no status
-// line, empty text files and the old image.
+// A run that ended at the output set or the track count: a box, an empty
+// status, and every output as it was.
 std::string CheckedRun::CheckOutputSetRefusal(const std::string& box) const {
     if (ui.messages != std::vector<std::string>{box}) return "expected the box " + box;
     if (!ui.appended.empty()) return "a run ended by " + box + " logged a status line";
+    if (ui.statusText != std::string(6, '\n')) return "a run ended by " + box + " shows an old status";
     if (result) return "a run ended by a box returned success";
-    if (!ui.progress.empty()) return "a run ended by a box moved the progress bar";
-    if (files.Get(kRomPath) != OldImage()) return "a run ended by a box touched the image";
-    bool asmExpected = !files.uncreatable.count(kAsmPath);
-    bool hExpected = asmExpected && !files.uncreatable.count(kHPath);
-    if (files.Has(kAsmPath) != asmExpected || files.Has(kHPath) != hExpected)
-        return "the text files left by " + box + " are not as expected";
-    if ((asmExpected && !files.Get(kAsmPath).empty()) || (hExpected && !files.Get(kHPath).empty()))
-        return "text files left by " + box + " are not empty";
-    if (files.Has(kLrcPath)) return "a run ended by a box wrote lyrics";
+    if (ui.progress.size() != 1) return "a run ended by a box moved the progress bar";
+    if (!KeptAll()) return "a run ended by " + box + " touched an output";
     return "";
 }
 
@@ -205,7 +211,7 @@ std::string CheckedRun::CheckFinishedRun() const {
     const std::uint16_t division = BE16(midi_, 12);
     if (!ui.messages.empty()) return "a box in a run that reached its tracks: " + ui.messages[0];
 
-    std::vector<std::string> progress = {"range " + std::to_string(trackCount), "step 1"};
+    std::vector<std::string> progress = {"reset", "range " + std::to_string(trackCount), "step 1"};
     progress.insert(progress.end(), trackCount, "stepit");
     if (ui.progress != progress) return "progress is not one step per track";
 
@@ -216,10 +222,13 @@ std::string CheckedRun::CheckFinishedRun() const {
     if (lines[lines.size() - 2] != std::string("输出文件:") + kAsmPath + "\n") return "wrong output-file line";
 
     // Between them: track lines in track order, at most one chunk or data line
-    // per track, one song-block line in all, and the write failure last.
+    // per track, one song-block line in all, then the lyric file's line and
+    // the write failure, each at most once.
     int lastTrack = -1;
     std::string lastKind;
     bool full = false;
+    bool trackLines = false;
+    bool lyricLine = false;
     bool writeLine = false;
     for (std::size_t i = 1; i + 2 < lines.size(); ++i) {
         std::string kind;
@@ -229,6 +238,12 @@ std::string CheckedRun::CheckFinishedRun() const {
             writeLine = true;
             continue;
         }
+        if (lines[i] == kCannotCreateLyrics) {
+            if (lyricLine || writeLine) return "the lyric line is not once and before the write line";
+            lyricLine = true;
+            continue;
+        }
+        if (lyricLine || writeLine) return "a track line after the output lines";
         if (!ParseTrackLine(lines[i], kind, track)) return "unknown status line: " + lines[i];
         if (track >= trackCount) return "a status line for a track the header does not announce";
         if (track < lastTrack || (track == lastTrack && (lastKind == "full" || kind != "full")))
@@ -237,11 +252,12 @@ std::string CheckedRun::CheckFinishedRun() const {
             if (full) return "the song block line twice";
             full = true;
         }
+        trackLines = true;
         lastTrack = track;
         lastKind = kind;
     }
     // The status text is the newest six lines of the ring, which the run
-    // emptied before its header line.
+    // emptied when it started.
     std::string shown;
     for (std::size_t i = lines.size(); i < 6; ++i) shown += "\n";
     for (std::size_t i = lines.size() > 6 ? lines.size() - 6 : 0; i < lines.size(); ++i) shown += lines[i];
@@ -251,45 +267,44 @@ std::string CheckedRun::CheckFinishedRun() const {
     if (lines.back() != (clean ? kSuccess : kFailure)) return "the final line does not match the lines before";
     if (result != clean) return "the result does not match the final line";
 
-    // Every failed write or close of .asm, .h or the image is reported, and
-    // only those.
-    bool romFailed = WriteFaultFired(kRomPath) || CloseFaultSet(kRomPath);
-    bool textFailed = WriteFaultFired(kAsmPath) || WriteFaultFired(kHPath) || CloseFaultSet(kAsmPath) ||
-                      CloseFaultSet(kHPath);
-    if (writeLine != (romFailed || textFailed)) return "the write failure line does not match the faults";
+    // The image is committed only for a song whose every track translated
+    // and fit; every failed write or close of .asm, .h or the image is
+    // reported, and only those.
+    const bool asmFailed = WriteFaultFired(kAsmPath) || CloseFaultSet(kAsmPath);
+    const bool hFailed = WriteFaultFired(kHPath) || CloseFaultSet(kHPath);
+    const bool romFailed = !trackLines && (WriteFaultFired(kRomPath) || CloseFaultSet(kRomPath));
+    if (writeLine != (romFailed || asmFailed || hFailed)) return "the write failure line does not match the faults";
 
-    // The lyric file's own failure goes to standard output and nowhere else.
-    bool lrcSet = files.uncreatable.count(kLrcPath) || writeFaultsBefore_.count(kLrcPath) || CloseFaultSet(kLrcPath);
-    bool lrcFailed = WriteFaultFired(kLrcPath) || (CloseFaultSet(kLrcPath) && files.Has(kLrcPath));
-    if (console.str() != "" && (console.str() != kCannotCreateLyrics || !lrcSet))
-        return "unexpected standard output: " + console.str();
-    if (lrcFailed && console.str() != kCannotCreateLyrics) return "a failed lyric file was not reported";
-
-    const bool hComplete = !WriteFaultFired(kHPath) && !CloseFaultSet(kHPath);
-    std::set<std::string> equates;
-    if (hComplete) {
-        std::string problem = CheckEquates(equates);
-        if (!problem.empty()) return problem;
-    }
-    if (files.Has(kLrcPath) && !lrcFailed) {
+    // The lyric file's failure is a status line, and only a fault makes it.
+    const bool lrcFaultSet = files.uncreatable.count(kLrcPath) || writeFaultsBefore_.count(kLrcPath) || CloseFaultSet(kLrcPath);
+    if (lyricLine && !lrcFaultSet) return "a lyric line without a fault";
+    if (WriteFaultFired(kLrcPath) && !lyricLine) return "a failed lyric file was not reported";
+    if (!Kept(kLrcPath)) {
+        if (lyricLine) return "a failed lyric file replaced the old one";
         std::string lrc = files.Text(kLrcPath);
         if (!StartsWith(lrc, std::string(kLyricSeparator) + "song_Lyric:\r\n") ||
             !EndsWith(lrc, "\t\tdb\t\t127\r\n\t\tdb\t\t0\r\n"))
             return "the lyric file lacks its head or its closing lines";
     }
 
-    if (romFailed) {
-        if (files.Get(kRomPath) != OldImage()) return "a failed image write replaced the old image";
-        return "";
+    if (asmFailed != Kept(kAsmPath)) return "the .asm file was replaced though its write failed, or kept though it did not";
+    if (hFailed != Kept(kHPath)) return "the .h file was replaced though its write failed, or kept though it did not";
+    std::set<std::string> equates;
+    if (!hFailed) {
+        std::string problem = CheckEquates(equates);
+        if (!problem.empty()) return problem;
     }
-    if (WriteFaultFired(kAsmPath) || CloseFaultSet(kAsmPath)) {
+
+    const bool romReplaced = !trackLines && !romFailed;
+    if (!romReplaced) return files.Get(kRomPath) == OldImage() ? "" : "a broken or failed image replaced the old one";
+    if (asmFailed) {
         const Bytes& rom = files.Get(kRomPath);
         const Bytes& templ = files.Get(kTemplatePath);
         if (rom.size() != kImageSize || !std::equal(rom.begin(), rom.begin() + kSongBlock, templ.begin()))
             return "the image outside the song block differs from the template";
         return "";
     }
-    return CheckImage(trackCount, full, hComplete ? &equates : nullptr);
+    return CheckImage(trackCount, full, hFailed ? nullptr : &equates);
 }
 
 // The .h file: equate lines only, each label once.

@@ -38,9 +38,9 @@ public:
     void SetUp(std::uint8_t templateChoice, std::uint8_t fault);
 
     // One conversion of `midi`. The conversions of one CheckedRun follow one
-    // another in one Converter, as the dialog's do. The previous conversion's
-    // outputs are removed and "ROM.BIN" holds an old image first; faults set
-    // in `files` beforehand apply to this conversion.
+    // another in one Converter, as the dialog's do. The outputs hold old
+    // contents first (OldText, OldImage), which a refused run must keep;
+    // faults set in `files` beforehand apply to this conversion.
     bool Convert(const Bytes& midi);
 
     // "" when the last conversion kept every rule, else the first it broke.
@@ -54,10 +54,14 @@ public:
 
     MemoryFileSystem files;
     RecordingFrontEnd ui;
-    std::ostringstream console;
     bool result = false;
 
+    // The last run's song block as it emitted it (for a run that left the old
+    // image), 32 KB from $8000.
+    Bytes EmittedBlock() const { return converter_->EmitSongBlock(LabelValues()); }
+
     static const Bytes& OldImage();
+    static const std::string& OldText(const std::string& path);
 
 private:
     std::string CheckOutputSetRefusal(const std::string& box) const;
@@ -67,12 +71,12 @@ private:
                            const std::set<std::string>* equates) const;
     bool WriteFaultFired(const std::string& path) const;
     bool CloseFaultSet(const std::string& path) const { return files.failClose.count(path) != 0; }
+    bool Kept(const std::string& path) const;
+    bool KeptAll() const;
 
     std::unique_ptr<Converter> converter_;
     Bytes midi_;
     std::map<std::string, int> writeFaultsBefore_;
-    bool outputsNamedBefore_ = false;  // an earlier conversion derived the output paths
-    bool outputsNamed_ = false;
 };
 
 }  // namespace kelvane::test

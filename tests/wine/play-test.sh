@@ -95,6 +95,9 @@ if [ -n "$linux_kelvane" ]; then
     mkdir -p "$program"
     cp "$linux_kelvane" "$program/kelvane"
     cp "$recorder" "$program/duzer.exe"
+    # A template beside the program makes it the portable layout, whose
+    # image lies beside it too.
+    printf 'template' >"$program/RZ31ST.bin"
     printf 'image' >"$program/ROM.BIN"
     status=0
     timeout "$WINE_TIMEOUT" "$program/kelvane" --play >"$WINE_TEST_DIR/linux.out" 2>&1 || status=$?

@@ -1,0 +1,52 @@
+#include "StatusLines.h"
+
+#include "Messages.h"
+
+namespace kelvane {
+
+std::string FormatLine(const char* pattern, const std::vector<std::string>& values) {
+    std::string line(pattern);
+    std::size_t at = 0;
+    for (const std::string& value : values) {
+        at = line.find('%', at);
+        line.replace(at, 2, value);
+        at += value.size();
+    }
+    return line;
+}
+
+std::vector<std::string> StatusLines(const ConversionReport& report, const std::vector<std::string>& advice) {
+    std::vector<std::string> lines;
+    if (report.refused) return lines;
+    if (report.translated) {
+        lines.push_back(FormatLine(msg::kHeaderLine, {std::to_string(report.trackCount), std::to_string(report.division)}));
+        for (const TrackProblem& problem : report.problems) {
+            const char* pattern = problem.kind == TrackProblem::Kind::kBadChunk ? msg::kBadTrackChunk
+                                  : problem.kind == TrackProblem::Kind::kBadData ? msg::kBadTrackData
+                                                                                 : msg::kSongBlockFull;
+            lines.push_back(FormatLine(pattern, {std::to_string(problem.track)}));
+        }
+        if (report.lyricsLost) lines.push_back(msg::kCannotCreateLyrics);
+        if (report.writeFailed) lines.push_back(msg::kCannotWriteOutput);
+        lines.insert(lines.end(), advice.begin(), advice.end());
+    }
+    lines.push_back(FormatLine(msg::kOutputFileLine, {report.asmPath}));
+    lines.push_back(report.succeeded ? msg::kSuccess : msg::kFailure);
+    return lines;
+}
+
+void AddWarnings(ConversionReport& report) {
+    for (const TrackProblem& problem : report.problems) {
+        const char* what = problem.kind == TrackProblem::Kind::kBadChunk ? "is not a track chunk"
+                           : problem.kind == TrackProblem::Kind::kBadData ? "holds data that cannot be parsed"
+                                                                          : "did not fit the song block";
+        report.warnings.push_back("track " + std::to_string(problem.track) + " " + what);
+    }
+    if (report.conductorNotes > 0)
+        report.warnings.push_back(std::to_string(report.conductorNotes) +
+                                  " notes on the conductor track are not played");
+    if (report.lyricsLost) report.warnings.push_back("the lyric file could not be written");
+    if (report.translated && !report.romReplaced) report.warnings.push_back("the ROM image was left as it was");
+}
+
+}  // namespace kelvane
