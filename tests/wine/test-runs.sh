@@ -44,13 +44,14 @@ expect_eq "then five tracks: its own lines" \
 # A refused file after a success: nothing of the success remains.
 convert bad.mid
 expect_eq "refused file: the box" "Kelvane | MIDI文件无法识别" "$(field box "$run")"
-expect_eq "refused file: no output named, no success left over" '输出文件:\n转换失败!\n' "$(field status "$run")"
+expect_eq "refused file: no output named, no success left over" '\n\n\n\n输出文件:\n转换失败!\n' \
+    "$(field status "$run")"
 expect_eq "refused file: the bar back at 0" "0 of 0..5" "$(field progress "$run")"
 
 convert six.mid >/dev/null
 convert seven.mid
 expect_eq "seven tracks after a success: the box" "Kelvane | MIDI轨道数太多" "$(field box "$run")"
-expect_eq "seven tracks after a success: an empty status" "" "$(field status "$run")"
+expect_eq "seven tracks after a success: an empty status" '\n\n\n\n\n\n' "$(field status "$run")"
 expect_eq "seven tracks after a success: the bar at 0" "0 of 0..6" "$(field progress "$run")"
 
 # The lyric file's failure is the run's failure, in its status.
