@@ -68,7 +68,9 @@ std::string NsfSongName(const std::string& utf8) {
 std::vector<std::uint8_t> BuildNsf(const std::vector<std::uint8_t>& songBlock,
                                    const std::string& songNameUtf8) {
     if (songBlock.size() != kSongBlockSize) return {};
-    std::vector<std::uint8_t> nsf(kNsfHeaderSize, 0);
+    std::vector<std::uint8_t> nsf;
+    nsf.reserve(kNsfHeaderSize + kSongBlockSize + kNsfBankSize);
+    nsf.resize(kNsfHeaderSize, 0);
     std::memcpy(nsf.data(), "NESM\x1A", 5);
     nsf[kVersion] = 1;
     nsf[kSongCount] = 1;

@@ -10,12 +10,15 @@ constexpr std::uint16_t kPcm = 1;
 constexpr std::uint16_t kMono = 1;
 constexpr std::uint16_t kBitsPerSample = 16;
 
-void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+// Writes `bytes` bytes of `value`, little-endian, at `at`; returns the next offset.
+std::size_t PutLe(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at++] = static_cast<std::uint8_t>(value >> (8 * i));
+    return at;
 }
 
-void PutTag(std::vector<std::uint8_t>& out, const char (&tag)[5]) {
-    out.insert(out.end(), tag, tag + 4);
+std::size_t PutTag(std::vector<std::uint8_t>& out, std::size_t at, const char (&tag)[5]) {
+    for (int i = 0; i < 4; ++i) out[at++] = static_cast<std::uint8_t>(tag[i]);
+    return at;
 }
 
 }  // namespace
@@ -30,22 +33,21 @@ std::size_t PreviewSamples(std::uint64_t songFrames) {
 std::vector<std::uint8_t> WavFile(const std::vector<std::int16_t>& samples, int sampleRate) {
     auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
     auto rate = static_cast<std::uint32_t>(sampleRate);
-    std::vector<std::uint8_t> wav;
-    wav.reserve(kWavHeaderSize + dataBytes);
-    PutTag(wav, "RIFF");
-    PutLe(wav, static_cast<std::uint32_t>(kWavHeaderSize - 8) + dataBytes, 4);
-    PutTag(wav, "WAVE");
-    PutTag(wav, "fmt ");
-    PutLe(wav, 16, 4);
-    PutLe(wav, kPcm, 2);
-    PutLe(wav, kMono, 2);
-    PutLe(wav, rate, 4);
-    PutLe(wav, rate * kMono * kBitsPerSample / 8, 4);  // bytes per second
-    PutLe(wav, kMono * kBitsPerSample / 8, 2);         // bytes per sample frame
-    PutLe(wav, kBitsPerSample, 2);
-    PutTag(wav, "data");
-    PutLe(wav, dataBytes, 4);
-    for (std::int16_t sample : samples) PutLe(wav, static_cast<std::uint16_t>(sample), 2);
+    std::vector<std::uint8_t> wav(kWavHeaderSize + dataBytes);
+    std::size_t at = PutTag(wav, 0, "RIFF");
+    at = PutLe(wav, at, static_cast<std::uint32_t>(kWavHeaderSize - 8) + dataBytes, 4);
+    at = PutTag(wav, at, "WAVE");
+    at = PutTag(wav, at, "fmt ");
+    at = PutLe(wav, at, 16, 4);
+    at = PutLe(wav, at, kPcm, 2);
+    at = PutLe(wav, at, kMono, 2);
+    at = PutLe(wav, at, rate, 4);
+    at = PutLe(wav, at, rate * kMono * kBitsPerSample / 8, 4);  // bytes per second
+    at = PutLe(wav, at, kMono * kBitsPerSample / 8, 2);         // bytes per sample frame
+    at = PutLe(wav, at, kBitsPerSample, 2);
+    at = PutTag(wav, at, "data");
+    at = PutLe(wav, at, dataBytes, 4);
+    for (std::int16_t sample : samples) at = PutLe(wav, at, static_cast<std::uint16_t>(sample), 2);
     return wav;
 }
 
