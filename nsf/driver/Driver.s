@@ -22,7 +22,7 @@ framesLeft:     .res 1          ; frames left of the current unit
 liveChannels:   .res 1
 readBank:       .res 1          ; the bank in the read window
 readPtr:        .res 2
-notePitch:      .res 1
+scratch:        .res 1          ; a note's pitch class, a preset number
 percLevel:      .res 1          ; the noise hit's level, volume * 16
 percDrop:       .res 1          ; taken off the level every frame
 percOwner:      .res 1          ; the channel whose volume scales the hit

@@ -15,7 +15,7 @@ periodHi:       .res 1
 ; 14 name no note and rest for the length. Carry set when the operand lies
 ; past the song block.
 .proc TonalNote
-        sta notePitch
+        sta scratch
         jsr ReadByte
         bcs @done
         tay
@@ -28,7 +28,7 @@ periodHi:       .res 1
         tya
         and #$07
         tay
-        lda notePitch
+        lda scratch
         cmp #12
         bcs @rest
         adc Times12,y
@@ -135,9 +135,9 @@ periodHi:       .res 1
 ; Channel X (Noise or DPCM) hits preset A (0 to 14). Noise is read before
 ; DPCM in every unit, so when both hit at once DPCM's hit is the one heard.
 .proc Hit
-        sta notePitch
+        sta scratch
         asl a
-        adc notePitch           ; three bytes a preset
+        adc scratch             ; three bytes a preset
         tay
         lda Presets,y
         sta NOISE_PERIOD
