@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# make bench: the allocation check, the conversion benchmarks and the
-# whole-process timing, then one small table. Its last two lines are
-# "engine MB/s: N" (the large song) and "e2e/cp ratio: R", for scripts.
+# make bench: the allocation check, the conversion benchmarks, the NSF and
+# WAV benchmarks and the whole-process timing, then one small table. Its last
+# two lines are "engine MB/s: N" (the large song) and "e2e/cp ratio: R", for
+# scripts.
 # MB is 2^20 bytes, as Google Benchmark prints it; rates and times in memory
 # are per CPU second of the process (Google Benchmark's default), which a
 # shared machine disturbs less than the wall clock.
@@ -22,6 +23,10 @@ echo "== allocations"
 echo "== conversion in memory (median of 5)"
 "$build/bench/conversion_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$work/bench.json" --benchmark_out_format=json
+
+echo "== NSF and WAV preview (median of 5)"
+"$build/bench/nsf_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$work/nsf.json" --benchmark_out_format=json
 
 echo "== whole process"
 "$top/bench/e2e.sh" "$build" | tee "$work/e2e.txt"
@@ -62,6 +67,15 @@ alloc = open(work + "/alloc.txt").read()
 m = re.search(r"allocations per run: (\d+) for (\d+) events, (\d+) for (\d+) events", alloc)
 if m:
     print(f"{'allocations per run':34} {m[1]} ({m[2]} events), {m[3]} ({m[4]} events)")
+nsf = {b["run_name"]: b for b in json.load(open(work + "/nsf.json"))["benchmarks"]
+       if b.get("aggregate_name") == "median"}
+def added(name):
+    base, more = seconds(nsf["BM_NsfConvert" + name]), seconds(nsf["BM_NsfConvert" + name + "WritingNsf"])
+    return f"{(more - base) / base * 100:+.1f} %"
+print(f"{'NSF written with a conversion':34} {added('Example')} (example song), {added('Large')} (large song)")
+wav = nsf["BM_WavThreeMinutes"]
+print(f"{'WAV of a 3-minute song':34} {seconds(wav):.3f} s, "
+      f"{wav['song_seconds'] / seconds(wav):.0f}x real time")
 e2e = dict(line.split(": ", 1) for line in open(work + "/e2e.txt").read().splitlines())
 print(f"{'whole process, medians':34} kelvane {e2e['kelvane example.mid'].split(' (')[0]}, "
       f"cp {e2e['cp 512 KB template'].strip()}, true {e2e['true'].strip()}")

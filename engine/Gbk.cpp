@@ -12,8 +12,8 @@ namespace kelvane {
 namespace {
 
 bool IsAscii(const std::string& text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return false;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
 

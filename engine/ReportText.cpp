@@ -20,7 +20,8 @@ std::string Padded(const std::string& text, std::size_t width, bool left = false
 
 std::string Quoted(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);

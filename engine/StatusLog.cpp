@@ -17,7 +17,7 @@ void StatusLog::Reset() {
 
 std::string StatusLog::Text() const {
     std::string text;
-    for (int i = 0; i < kLines; ++i) text += lines_[(next_ + i) % kLines];
+    for (std::size_t i = 0; i < kLines; ++i) text += lines_[(next_ + i) % kLines];
     return text;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 namespace kelvane {
@@ -10,7 +11,7 @@ class FrontEnd;
 
 class StatusLog {
 public:
-    static constexpr int kLines = 6;
+    static constexpr std::size_t kLines = 6;
 
     // Stores the line over the oldest one and shows the six lines joined.
     void Append(const std::string& line, FrontEnd& frontEnd);
@@ -20,7 +21,7 @@ public:
 
 private:
     std::array<std::string, kLines> lines_;
-    int next_ = 0;
+    std::size_t next_ = 0;
 };
 
 }  // namespace kelvane

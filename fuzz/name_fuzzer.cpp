@@ -15,8 +15,8 @@ void Broken(const char* rule, const std::string& path) {
 }
 
 bool IsAscii(const std::string& text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return false;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
 

@@ -1,6 +1,7 @@
 # The Debian package (make deb): CPack's DEB generator over the install rules.
-# The runtime dependencies come from dpkg-shlibdeps, so that a library the
-# program links (libgme for the WAV preview) brings its package along.
+# The runtime dependencies come from dpkg-shlibdeps. libgme, for the WAV
+# preview, is opened only when a preview is asked for (a conversion starts no
+# faster than `cp` with it linked), so shlibdeps cannot see it: it is named.
 set(KELVANE_MAINTAINER "Kelvane <kelvane@example.org>" CACHE STRING
     "The Debian package's maintainer, as Name <address>")
 
@@ -24,5 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KELVANE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(KELVANE_HAVE_GME)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgme0")
+endif()
 
 include(CPack)

@@ -3,7 +3,7 @@
 # already there. Run as root (make demo and make test call it).
 set -euo pipefail
 
-native=(cmake g++ make ninja-build pkg-config libgtest-dev googletest libbenchmark-dev
+native=(cmake g++ make ninja-build pkg-config libgtest-dev googletest libbenchmark-dev cc65 libgme-dev
         clang libclang-rt-14-dev python3 hyperfine zip help2man)
 windows=(g++-mingw-w64-i686-win32 wine wine32:i386 fonts-wine xvfb xauth imagemagick
          fonts-wqy-microhei locales)

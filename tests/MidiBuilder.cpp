@@ -16,6 +16,7 @@ void PutVarLen(Bytes& out, std::uint32_t value) {
 namespace {
 
 std::uint8_t Byte(int value) { return static_cast<std::uint8_t>(value); }
+std::uint8_t Byte(std::uint32_t value) { return static_cast<std::uint8_t>(value); }
 
 }  // namespace
 

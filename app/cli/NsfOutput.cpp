@@ -1,0 +1,45 @@
+#include "NsfOutput.h"
+
+#include "Nsf.h"
+#include "SongLength.h"
+#include "Wav.h"
+
+namespace kelvane::cli {
+namespace {
+
+bool WriteWhole(FileSystem& files, const std::string& path, const std::vector<std::uint8_t>& data) {
+    std::unique_ptr<ByteSink> sink = files.CreateReplacing(path);
+    if (!sink) return false;
+    // A replacement that is not closed leaves the old file as it was.
+    if (!sink->Write(data.data(), data.size())) return false;
+    return sink->Close();
+}
+
+}  // namespace
+
+const char kWavUnavailable[] =
+    "--wav is not available: this program was built without libgme, which renders the WAV";
+
+bool WavOutputAvailable() { return WavRenderingBuiltIn(); }
+
+std::string WriteNsfOutputs(FileSystem& files, const std::vector<std::uint8_t>& songBlock,
+                            const std::string& songName, const NsfOutputs& outputs) {
+    if (outputs.nsfPath.empty() && outputs.wavPath.empty()) return "";
+    std::vector<std::uint8_t> nsf = BuildNsf(songBlock, songName);
+    if (nsf.empty()) return "no song block to write as an NSF";
+
+    std::vector<std::uint8_t> wav;
+    if (!outputs.wavPath.empty()) {
+        if (!WavRenderingBuiltIn()) return kWavUnavailable;
+        std::string error;
+        if (!RenderPreviewWav(nsf, MeasureSong(songBlock).frames, wav, error))
+            return "cannot render the WAV preview: " + error;
+    }
+    if (!outputs.nsfPath.empty() && !WriteWhole(files, outputs.nsfPath, nsf))
+        return "cannot write the NSF file " + outputs.nsfPath;
+    if (!outputs.wavPath.empty() && !WriteWhole(files, outputs.wavPath, wav))
+        return "cannot write the WAV file " + outputs.wavPath;
+    return "";
+}
+
+}  // namespace kelvane::cli

@@ -1,0 +1,32 @@
+// What --nsf and --wav write after a successful conversion: the song as an
+// NSF played by our own driver, and a WAV preview rendered from that NSF.
+// The command line calls WriteNsfOutputs with the song block that the engine
+// emitted with NsfLabelValues.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FileSystem.h"
+
+namespace kelvane::cli {
+
+struct NsfOutputs {
+    std::string nsfPath;  // empty: no NSF
+    std::string wavPath;  // empty: no WAV
+};
+
+// False where this build cannot render a WAV (no libgme): --wav is then a
+// usage error, in the words of kWavUnavailable.
+bool WavOutputAvailable();
+extern const char kWavUnavailable[];
+
+// Writes the files asked for, each through a temporary file that replaces the
+// target only when complete. The WAV is rendered before anything is written,
+// so a failed render leaves both files as they were. Returns an empty string,
+// or what failed.
+std::string WriteNsfOutputs(FileSystem& files, const std::vector<std::uint8_t>& songBlock,
+                            const std::string& songName, const NsfOutputs& outputs);
+
+}  // namespace kelvane::cli
