@@ -1,0 +1,80 @@
+#include "Lyrics.h"
+
+#include <algorithm>
+#include <map>
+
+namespace kelvane::arrange {
+namespace {
+
+constexpr std::size_t kTextLimit = 255;      // the engine keeps this much of a text
+constexpr std::size_t kLyricCapacity = 2048;  // entries of the engine's lyric list
+
+// A .kar file keeps its words as text events on one track, with '@' lines
+// for the title and such, '\' before a paragraph and '/' before a line.
+std::vector<const TimedText*> KaraokeWords(const Score& score) {
+    std::map<int, std::pair<int, int>> tracks;  // track: '@' lines, words
+    for (const TimedText& text : score.texts) {
+        bool tag = text.length > 0 && score.textPool[text.offset] == '@';
+        auto& counts = tracks[text.track];
+        (tag ? counts.first : counts.second)++;
+    }
+    int chosen = -1, most = 0;
+    for (const auto& entry : tracks)
+        if (entry.second.first > 0 && entry.second.second > most) chosen = entry.first, most = entry.second.second;
+    std::vector<const TimedText*> words;
+    for (const TimedText& text : score.texts)
+        if (text.track == chosen && !(text.length > 0 && score.textPool[text.offset] == '@'))
+            words.push_back(&text);
+    return words;
+}
+
+// Cuts a text to the limit without splitting a double-byte character.
+void Limit(std::string& text) {
+    if (text.size() <= kTextLimit) return;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t width = static_cast<unsigned char>(text[at]) >= 0x81 ? 2 : 1;
+        if (at + width > kTextLimit) break;
+        at += width;
+    }
+    text.resize(at);
+}
+
+}  // namespace
+
+std::vector<LyricLine> ArrangeLyrics(const Score& score, std::vector<std::string>& warnings) {
+    std::vector<const TimedText*> source;
+    bool karaoke = score.lyrics.empty();
+    if (karaoke) {
+        source = KaraokeWords(score);
+    } else {
+        for (const TimedText& text : score.lyrics) source.push_back(&text);
+    }
+    std::stable_sort(source.begin(), source.end(),
+                     [](const TimedText* a, const TimedText* b) { return a->unit < b->unit; });
+
+    std::vector<LyricLine> lines;
+    for (const TimedText* text : source) {
+        std::string words = score.Text(*text);
+        if (karaoke && !words.empty() && (words[0] == '/' || words[0] == '\\')) words.erase(0, 1);
+        std::string clean;
+        for (char c : words) {
+            if (c == '\0') continue;
+            clean += c == '"' ? '\'' : (c == '\r' || c == '\n') ? ' ' : c;
+        }
+        std::uint32_t unit = std::max<std::uint32_t>(text->unit, 1);
+        if (!lines.empty() && lines.back().unit == unit)
+            lines.back().text += clean;
+        else
+            lines.push_back({unit, clean});
+    }
+    for (LyricLine& line : lines) Limit(line.text);
+    if (lines.size() > kLyricCapacity) {
+        warnings.push_back("歌词超过" + std::to_string(kLyricCapacity) + "条, 后面的" +
+                           std::to_string(lines.size() - kLyricCapacity) + "条没有写入");
+        lines.resize(kLyricCapacity);
+    }
+    return lines;
+}
+
+}  // namespace kelvane::arrange

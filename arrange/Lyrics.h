@@ -1,0 +1,24 @@
+// Lyrics for Square1's track, where the engine reads them, laid out so that
+// its lyric table drops none: the table skips an entry whose gap is 0, so
+// syllables of one time unit become one entry and a lyric at the very start
+// moves to the first unit; it writes texts in double quotes, so a double
+// quote becomes a single one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Score.h"
+
+namespace kelvane::arrange {
+
+struct LyricLine {
+    std::uint32_t unit;
+    std::string text;  // the file's bytes, at most 255 of them
+};
+
+// Meta $05 lyrics, or else the text events of a .kar file.
+std::vector<LyricLine> ArrangeLyrics(const Score& score, std::vector<std::string>& warnings);
+
+}  // namespace kelvane::arrange
