@@ -142,7 +142,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         if (!song.lines[static_cast<std::size_t>(v)].notes.empty())
             song.programs[static_cast<std::size_t>(v)] =
                 score.notes[song.lines[static_cast<std::size_t>(v)].notes.front().note].program;
-    song.lyrics = ArrangeLyrics(score, report.warnings);
+    song.lyrics = ArrangeLyrics(score);
     song.tempo = std::min<std::uint32_t>(std::max<std::uint32_t>(timing.MainTempo(), 1), 0xFFFFFF);
     if (!score.meters.empty()) {
         auto first = std::min_element(score.meters.begin(), score.meters.end(),

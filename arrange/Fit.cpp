@@ -117,10 +117,11 @@ FitOutcome FitSong(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricL
         outcome.barsKept = static_cast<std::uint32_t>(low);
         report.warnings.push_back("歌曲太长, 在第" + std::to_string(low) + "小节结束 (原有" +
                                   std::to_string(totalBars) + "小节)");
-        used = Measure(lines, lyrics);
     }
+    LimitLyricCount(lyrics, report.warnings);
     std::vector<std::uint32_t> lyricUnits = LyricUnits(lyrics);
     SongCost cost(lines, lyricUnits);
+    used = cost.Total();
     for (int v = 0; v < kVoiceCount; ++v) outcome.voiceBytes[static_cast<std::size_t>(v)] = cost.Voice(v);
     outcome.used = used;
     return outcome;

@@ -7,7 +7,6 @@ namespace kelvane::arrange {
 namespace {
 
 constexpr std::size_t kTextLimit = 255;      // the engine keeps this much of a text
-constexpr std::size_t kLyricCapacity = 2048;  // entries of the engine's lyric list
 
 // A .kar file keeps its words as text events on one track, with '@' lines
 // for the title and such, '\' before a paragraph and '/' before a line.
@@ -42,7 +41,7 @@ void Limit(std::string& text) {
 
 }  // namespace
 
-std::vector<LyricLine> ArrangeLyrics(const Score& score, std::vector<std::string>& warnings) {
+std::vector<LyricLine> ArrangeLyrics(const Score& score) {
     std::vector<const TimedText*> source;
     bool karaoke = score.lyrics.empty();
     if (karaoke) {
@@ -69,12 +68,14 @@ std::vector<LyricLine> ArrangeLyrics(const Score& score, std::vector<std::string
             lines.push_back({unit, clean});
     }
     for (LyricLine& line : lines) Limit(line.text);
-    if (lines.size() > kLyricCapacity) {
-        warnings.push_back("歌词超过" + std::to_string(kLyricCapacity) + "条, 后面的" +
-                           std::to_string(lines.size() - kLyricCapacity) + "条没有写入");
-        lines.resize(kLyricCapacity);
-    }
     return lines;
+}
+
+void LimitLyricCount(std::vector<LyricLine>& lyrics, std::vector<std::string>& warnings) {
+    if (lyrics.size() <= kLyricCapacity) return;
+    warnings.push_back("歌词超过" + std::to_string(kLyricCapacity) + "条, 后面的" +
+                       std::to_string(lyrics.size() - kLyricCapacity) + "条没有写入");
+    lyrics.resize(kLyricCapacity);
 }
 
 }  // namespace kelvane::arrange

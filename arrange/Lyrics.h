@@ -19,6 +19,10 @@ struct LyricLine {
 };
 
 // Meta $05 lyrics, or else the text events of a .kar file.
-std::vector<LyricLine> ArrangeLyrics(const Score& score, std::vector<std::string>& warnings);
+std::vector<LyricLine> ArrangeLyrics(const Score& score);
+
+// The engine's lyric list holds 2048 entries: the rest go, with a warning.
+constexpr std::size_t kLyricCapacity = 2048;
+void LimitLyricCount(std::vector<LyricLine>& lyrics, std::vector<std::string>& warnings);
 
 }  // namespace kelvane::arrange

@@ -179,6 +179,14 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
     if (!named(kSquare1) && (melody = best(MelodyScore, any)) >= 0) claim(kSquare1, melody);
     if (!named(kTriangle)) {
         bass = best(BassScore, [&](std::size_t p) { return CanBeBass(measures[p], score.parts[p].program); });
+        // Without a bass-like part, the lowest part below the melody.
+        if (bass < 0) {
+            int melodyMedian = melody >= 0 ? measures[static_cast<std::size_t>(melody)].median : 128;
+            for (std::size_t p = 0; p < partCount; ++p)
+                if (pitched(p) && measures[p].median < melodyMedian &&
+                    (bass < 0 || measures[p].median < measures[static_cast<std::size_t>(bass)].median))
+                    bass = static_cast<int>(p);
+        }
         if (bass >= 0) claim(kTriangle, bass);
     }
     if (!named(kSquare2) && (second = best(SecondScore, any)) >= 0) claim(kSquare2, second);
