@@ -64,13 +64,19 @@ std::string SourceText(const Score& score, std::uint32_t p) {
     return "track " + std::to_string(part.track) + ", channel " + std::to_string(part.channel + 1) + ": " + name;
 }
 
-void ReportSources(const Score& score, const std::array<VoiceLine, kVoiceCount>& lines, ArrangementReport& report) {
+// Each voice's own parts first, then those it filled from, in priority order.
+void ReportSources(const Score& score, const RolePlan& plan, const std::array<VoiceLine, kVoiceCount>& lines,
+                   ArrangementReport& report) {
     std::vector<bool> used(score.parts.size());
     for (int v = 0; v < kVoiceCount; ++v) {
         std::fill(used.begin(), used.end(), false);
         for (const VoiceNote& note : lines[static_cast<std::size_t>(v)].notes) used[score.notes[note.note].part] = true;
+        std::vector<std::pair<int, std::uint32_t>> parts;
         for (std::uint32_t p = 0; p < used.size(); ++p)
-            if (used[p]) report.voices[static_cast<std::size_t>(v)].sources.push_back(SourceText(score, p));
+            if (used[p]) parts.emplace_back(plan.voices[static_cast<std::size_t>(v)].rank[p], p);
+        std::sort(parts.begin(), parts.end());
+        for (const auto& part : parts)
+            report.voices[static_cast<std::size_t>(v)].sources.push_back(SourceText(score, part.second));
     }
 }
 
@@ -172,7 +178,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         capacity -= std::min(capacity / 2, check.songBlockUsed > capacity ? check.songBlockUsed - capacity : capacity / 8);
     }
 
-    ReportSources(score, song.lines, report);
+    ReportSources(score, plan, song.lines, report);
     std::uint32_t end = 0;
     for (int v = 0; v < kVoiceCount; ++v) {
         const VoiceLine& line = song.lines[static_cast<std::size_t>(v)];
