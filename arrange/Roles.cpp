@@ -217,11 +217,14 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
     fillers(kSquare1, MelodyScore, any);
     fillers(kTriangle, BassScore, [&](std::size_t p) { return CanBeBass(measures[p], score.parts[p].program); });
     fillers(kSquare2, SecondScore, any);
-    // Square2 also fills from the inner notes of Square1's own parts.
-    if (!named(kSquare2) && second >= 0) {
-        for (std::size_t p = 0; p < partCount; ++p)
-            if (plan.voices[kSquare1].rank[p] == 0 && !score.parts[p].drums)
-                plan.voices[kSquare2].rank[p] = static_cast<int>(partCount) + 1;
+    // Square2 also fills from the notes that Square1 and the Triangle leave
+    // of their own parts: the inner notes of their chords.
+    if (!named(kSquare2)) {
+        for (int v : {kSquare1, kTriangle})
+            for (std::size_t p = 0; p < partCount; ++p)
+                if (plan.voices[static_cast<std::size_t>(v)].rank[p] == 0 && !score.parts[p].drums &&
+                    plan.voices[kSquare2].rank[p] == kNotASource)
+                    plan.voices[kSquare2].rank[p] = static_cast<int>(partCount) + v + 1;
     }
 
     // Drums: Noise takes the kit; DPCM its kick unless the user named either.

@@ -1,5 +1,7 @@
 #include "ArrangedSong.h"
 
+#include "TestSupport.h"
+
 namespace kelvane::test {
 
 namespace {
@@ -62,6 +64,45 @@ ArrangedSong ReadArranged(const std::vector<std::uint8_t>& midi) {
             }
         }
         at = end;
+    }
+    return song;
+}
+
+ConvertedSong ConvertArranged(const std::vector<std::uint8_t>& midi) {
+    ConvertedSong song;
+    InMemoryRun run;
+    song.converted = run.Convert(midi);
+    if (!song.converted) return song;
+    for (int v = 0; v < arrange::kVoiceCount; ++v) {
+        const bool tonal = v <= arrange::kTriangle;
+        std::uint16_t from = run.Pointer(v + 1);
+        Bytes stream = run.Block(from, static_cast<std::size_t>(0x10000 - from));
+        std::uint32_t time = 0;
+        std::size_t i = 0;
+        auto waits = [&]() {
+            std::uint32_t units = 0;
+            while (i < stream.size() && stream[i] < 0x80) units += stream[i++] + 1u;
+            return units;
+        };
+        while (i < stream.size() && stream[i] != 0xFF) {
+            std::uint8_t command = stream[i++];
+            if (command < 0x80) {
+                time += command + 1u;  // the rest before the first note
+            } else if ((command & 0xF0) == 0xA0) {
+                int pitchClass = command & 0x0F;
+                std::uint32_t length;
+                if (!tonal) {
+                    length = waits();
+                } else {
+                    std::uint8_t operand = stream[i++];
+                    if (pitchClass == 0x0F) continue;  // the closing pair
+                    length = operand >= 0xF8 ? 32 + waits() : (operand >> 3) + 1u;
+                }
+                song.voices[static_cast<std::size_t>(v)].push_back({time, length, pitchClass});
+                time += length;
+            }
+        }
+        song.bytes[static_cast<std::size_t>(v)] = i + 1;
     }
     return song;
 }

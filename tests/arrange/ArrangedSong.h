@@ -34,6 +34,23 @@ struct ArrangedSong {
 
 ArrangedSong ReadArranged(const std::vector<std::uint8_t>& midi);
 
+// A note as the engine wrote it into a channel stream of the song block.
+struct StreamNote {
+    std::uint32_t start;   // time units
+    std::uint32_t length;  // as written: up to the next note, rests folded in
+    int pitchClass;
+};
+
+struct ConvertedSong {
+    bool converted = false;
+    std::array<std::vector<StreamNote>, arrange::kVoiceCount> voices;
+    std::array<std::size_t, arrange::kVoiceCount> bytes{};  // each stream, its end included
+};
+
+// Converts the arranged file with the real engine, in memory, and reads the
+// five streams back from the song block of the image.
+ConvertedSong ConvertArranged(const std::vector<std::uint8_t>& midi);
+
 // Arranges with the voices arranged as usual.
 arrange::ArrangeResult ArrangeAuto(const std::vector<std::uint8_t>& midi);
 
