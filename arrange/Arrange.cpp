@@ -32,6 +32,9 @@ constexpr int kFitRetries = 4;
 void ApplyVolumes(const Score& score, std::array<VoiceLine, kVoiceCount>& lines) {
     if (score.volumes.empty()) return;
     std::array<std::vector<const VolumeChange*>, 16> byChannel;
+    std::array<std::size_t, 16> counts{};
+    for (const VolumeChange& change : score.volumes) ++counts[change.channel];
+    for (std::size_t c = 0; c < 16; ++c) byChannel[c].reserve(counts[c]);
     for (const VolumeChange& change : score.volumes) byChannel[change.channel].push_back(&change);
     for (auto& changes : byChannel)
         std::stable_sort(changes.begin(), changes.end(),
@@ -148,7 +151,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         if (!song.lines[static_cast<std::size_t>(v)].notes.empty())
             song.programs[static_cast<std::size_t>(v)] =
                 score.notes[song.lines[static_cast<std::size_t>(v)].notes.front().note].program;
-    song.lyrics = ArrangeLyrics(score);
+    song.lyrics = ArrangeLyrics(score, song.lyricPool);
     song.tempo = std::min<std::uint32_t>(std::max<std::uint32_t>(timing.MainTempo(), 1), 0xFFFFFF);
     if (!score.meters.empty()) {
         auto first = std::min_element(score.meters.begin(), score.meters.end(),

@@ -27,47 +27,49 @@ std::vector<const TimedText*> KaraokeWords(const Score& score) {
     return words;
 }
 
-// Cuts a text to the limit without splitting a double-byte character.
-void Limit(std::string& text) {
-    if (text.size() <= kTextLimit) return;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t width = static_cast<unsigned char>(text[at]) >= 0x81 ? 2 : 1;
+// The length of a text cut to the limit without splitting a double-byte character.
+std::uint32_t Limited(const char* text, std::uint32_t length) {
+    if (length <= kTextLimit) return length;
+    std::uint32_t at = 0;
+    while (at < length) {
+        std::uint32_t width = static_cast<unsigned char>(text[at]) >= 0x81 ? 2 : 1;
         if (at + width > kTextLimit) break;
         at += width;
     }
-    text.resize(at);
+    return at;
 }
 
 }  // namespace
 
-std::vector<LyricLine> ArrangeLyrics(const Score& score) {
+std::vector<LyricLine> ArrangeLyrics(const Score& score, std::string& pool) {
     std::vector<const TimedText*> source;
     bool karaoke = score.lyrics.empty();
     if (karaoke) {
         source = KaraokeWords(score);
     } else {
+        source.reserve(score.lyrics.size());
         for (const TimedText& text : score.lyrics) source.push_back(&text);
     }
     std::stable_sort(source.begin(), source.end(),
                      [](const TimedText* a, const TimedText* b) { return a->unit < b->unit; });
 
     std::vector<LyricLine> lines;
+    pool.clear();
     for (const TimedText* text : source) {
-        std::string words = score.Text(*text);
-        if (karaoke && !words.empty() && (words[0] == '/' || words[0] == '\\')) words.erase(0, 1);
-        std::string clean;
-        for (char c : words) {
-            if (c == '\0') continue;
-            clean += c == '"' ? '\'' : (c == '\r' || c == '\n') ? ' ' : c;
-        }
+        const char* words = score.textPool.data() + text->offset;
+        std::uint32_t length = text->length;
+        if (karaoke && length > 0 && (words[0] == '/' || words[0] == '\\')) ++words, --length;
         std::uint32_t unit = std::max<std::uint32_t>(text->unit, 1);
-        if (!lines.empty() && lines.back().unit == unit)
-            lines.back().text += clean;
-        else
-            lines.push_back({unit, clean});
+        if (lines.empty() || lines.back().unit != unit)
+            lines.push_back({unit, static_cast<std::uint32_t>(pool.size()), 0});
+        for (std::uint32_t i = 0; i < length; ++i) {
+            char c = words[i];
+            if (c == '\0') continue;
+            pool += c == '"' ? '\'' : (c == '\r' || c == '\n') ? ' ' : c;
+        }
+        lines.back().length = static_cast<std::uint32_t>(pool.size()) - lines.back().offset;
     }
-    for (LyricLine& line : lines) Limit(line.text);
+    for (LyricLine& line : lines) line.length = Limited(pool.data() + line.offset, line.length);
     return lines;
 }
 

@@ -13,13 +13,16 @@
 
 namespace kelvane::arrange {
 
+// The text lies in a pool of all lyric texts, so a lyric allocates nothing.
 struct LyricLine {
     std::uint32_t unit;
-    std::string text;  // the file's bytes, at most 255 of them
+    std::uint32_t offset;
+    std::uint32_t length;  // the file's bytes, at most 255 of them
 };
 
-// Meta $05 lyrics, or else the text events of a .kar file.
-std::vector<LyricLine> ArrangeLyrics(const Score& score);
+// Meta $05 lyrics, or else the text events of a .kar file; their texts go
+// to `pool`.
+std::vector<LyricLine> ArrangeLyrics(const Score& score, std::string& pool);
 
 // The engine's lyric list holds 2048 entries: the rest go, with a warning.
 constexpr std::size_t kLyricCapacity = 2048;

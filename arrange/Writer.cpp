@@ -36,13 +36,12 @@ public:
         out_.insert(out_.end(), bytes);
         return *this;
     }
-    TrackWriter& Meta(std::uint8_t type, const std::string& text) {
+    TrackWriter& Meta(std::uint8_t type, const char* text, std::uint32_t length) {
         out_.push_back(0xFF);
         out_.push_back(type);
-        std::uint32_t length = static_cast<std::uint32_t>(text.size());
         if (length >= 0x80) out_.push_back(Byte(0x80 | length >> 7));
         out_.push_back(Byte(length & 0x7F));
-        out_.insert(out_.end(), text.begin(), text.end());
+        out_.insert(out_.end(), text, text + length);
         return *this;
     }
     std::uint32_t LastUnit() const { return last_ / kTicksPerUnit; }
@@ -60,7 +59,8 @@ private:
 
 void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& score) {
     TrackWriter track(out);
-    track.At(0).Meta(0x03, VoiceName(voice));
+    const std::string name = VoiceName(voice);
+    track.At(0).Meta(0x03, name.data(), static_cast<std::uint32_t>(name.size()));
     const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(voice)].notes;
     const std::uint8_t channel = voice <= kTriangle ? Byte(voice) : Byte(kDrumChannel);
     if (song.programs[static_cast<std::size_t>(voice)] >= 0 && !notes.empty())
@@ -71,7 +71,8 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
     std::size_t lyric = 0;
     auto lyricsBefore = [&](std::uint32_t unit) {
         for (; lyric < lyrics.size() && lyrics[lyric].unit < unit; ++lyric)
-            track.At(lyrics[lyric].unit).Meta(0x05, lyrics[lyric].text);
+            track.At(lyrics[lyric].unit)
+                .Meta(0x05, song.lyricPool.data() + lyrics[lyric].offset, lyrics[lyric].length);
     };
 
     for (std::size_t i = 0; i < notes.size(); ++i) {

@@ -21,6 +21,7 @@ struct SongLayout {
     std::array<VoiceLine, kVoiceCount> lines;
     std::array<int, kVoiceCount> programs = {-1, -1, -1, -1, -1};  // -1: no program change
     std::vector<LyricLine> lyrics;
+    std::string lyricPool;
     std::uint32_t tempo = 500000;
     std::uint8_t meterNumerator = 4;
     std::uint8_t meterDenominatorPower = 2;
