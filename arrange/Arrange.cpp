@@ -160,7 +160,10 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         song.meterDenominatorPower = first->denominatorPower;
     }
 
-    std::size_t capacity = kSongBlockSize;
+    // One byte short of the block: a stream that ends on its very last byte
+    // wraps the engine's 16-bit cursor to 0, and the in-memory measure then
+    // cannot tell how much was used.
+    std::size_t capacity = kSongBlockSize - 1;
     for (int attempt = 0;; ++attempt) {
         FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
         result.midi = WriteArrangedSong(song, score);

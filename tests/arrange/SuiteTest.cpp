@@ -67,5 +67,25 @@ TEST(ArrangeOutsideSuite, EveryFileArrangesAndConvertsOrHoldsNoNotes) {
     EXPECT_EQ(arranged, static_cast<int>(files.size() - noteless.size()));
 }
 
+// Inputs that once broke a fuzz target, the arrangement's among them: each
+// arranges into a song that converts, or is refused in words.
+TEST(ArrangeRegressions, EveryInputThatOnceBrokeAFuzzTarget) {
+    for (const auto& entry : fs::directory_iterator(KELVANE_REGRESS_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "README.md") continue;
+        SCOPED_TRACE(name);
+        arrange::ArrangeResult result = ArrangeAuto(ReadFile(entry.path()));
+        if (!result.ok) {
+            EXPECT_TRUE(result.error == "MIDI文件中没有音符" || result.error == "MIDI文件无法识别") << result.error;
+            continue;
+        }
+        kelvane::ConversionReport check = kelvane::AnalyzeSong(result.midi);
+        EXPECT_TRUE(check.succeeded) << check.message;
+        EXPECT_FALSE(check.songBlockFull);
+        EXPECT_EQ(check.songBlockUsed, result.report.songBlockUsed);
+        EXPECT_LT(check.songBlockUsed, 32768u);
+    }
+}
+
 }  // namespace
 }  // namespace kelvane::test
