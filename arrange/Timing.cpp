@@ -63,17 +63,28 @@ Timing::Timing(const Score& score) : ticksPerSecond_(score.ticksPerSecond), divi
     }
     if (longest == 0 && segments_.front().tempo > 0) mainTempo_ = segments_.front().tempo;
     unitMicros_ = double(mainTempo_) / kUnitsPerQuarter;
+    for (Segment& segment : segments_) {
+        segment.units = segment.micros / unitMicros_;
+        segment.unitsPerTick = segment.microsPerTick / unitMicros_;
+    }
 }
 
-double Timing::ToMicros(std::uint64_t tick) const {
+std::size_t Timing::SegmentOf(std::uint64_t tick, std::size_t hint) const {
+    auto holds = [&](std::size_t i) {
+        return i < segments_.size() && segments_[i].tick <= tick &&
+               (i + 1 == segments_.size() || tick < segments_[i + 1].tick);
+    };
+    if (holds(hint)) return hint;
+    if (holds(hint + 1)) return hint + 1;
     auto it = std::upper_bound(segments_.begin(), segments_.end(), tick,
                                [](std::uint64_t t, const Segment& s) { return t < s.tick; });
-    const Segment& segment = *(it - 1);
-    return segment.micros + double(tick - segment.tick) * segment.microsPerTick;
+    return static_cast<std::size_t>(it - segments_.begin()) - 1;
 }
 
-std::uint32_t Timing::ToUnit(std::uint64_t tick) const {
-    double units = ToMicros(tick) / unitMicros_ + 0.5;
+std::uint32_t Timing::ToUnit(std::uint64_t tick, std::size_t& hint) const {
+    hint = SegmentOf(tick, hint);
+    const Segment& segment = segments_[hint];
+    double units = segment.units + double(tick - segment.tick) * segment.unitsPerTick + 0.5;
     return units >= double(kMaxUnits) ? kMaxUnits : static_cast<std::uint32_t>(units);
 }
 
@@ -105,13 +116,15 @@ std::vector<std::uint32_t> Timing::BarStarts(const Score& score, std::uint32_t e
 }
 
 void ApplyTiming(Score& score, const Timing& timing) {
+    std::size_t starts = 0, ends = 0;
     for (Note& note : score.notes) {
-        note.start = timing.ToUnit(note.startTick);
-        note.end = timing.ToUnit(note.endTick);
+        note.start = timing.ToUnit(note.startTick, starts);
+        note.end = timing.ToUnit(note.endTick, ends);
     }
-    for (VolumeChange& change : score.volumes) change.unit = timing.ToUnit(change.tick);
-    for (TimedText& text : score.lyrics) text.unit = timing.ToUnit(text.tick);
-    for (TimedText& text : score.texts) text.unit = timing.ToUnit(text.tick);
+    std::size_t hint = 0;
+    for (VolumeChange& change : score.volumes) change.unit = timing.ToUnit(change.tick, hint);
+    for (TimedText& text : score.lyrics) text.unit = timing.ToUnit(text.tick, hint);
+    for (TimedText& text : score.texts) text.unit = timing.ToUnit(text.tick, hint);
 }
 
 }  // namespace kelvane::arrange

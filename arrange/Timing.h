@@ -21,7 +21,13 @@ public:
 
     std::uint32_t MainTempo() const { return mainTempo_; }  // microseconds per quarter note
     int TempoChanges() const { return changes_; }           // changes of tempo inside the song
-    std::uint32_t ToUnit(std::uint64_t tick) const;
+    std::uint32_t ToUnit(std::uint64_t tick) const {
+        std::size_t hint = 0;
+        return ToUnit(tick, hint);
+    }
+    // The same; `hint` remembers the tempo section of the last call, so a
+    // walk through ticks that mostly rise finds each section at once.
+    std::uint32_t ToUnit(std::uint64_t tick, std::size_t& hint) const;
 
     // Unit of every bar line from the start up to `endUnit`, the first at 0.
     std::vector<std::uint32_t> BarStarts(const Score& score, std::uint32_t endUnit) const;
@@ -32,8 +38,10 @@ private:
         double micros;
         double microsPerTick;
         std::uint32_t tempo;
+        double units = 0;  // the section's start and slope in units of the main tempo
+        double unitsPerTick = 0;
     };
-    double ToMicros(std::uint64_t tick) const;
+    std::size_t SegmentOf(std::uint64_t tick, std::size_t hint) const;
 
     std::vector<Segment> segments_;
     double ticksPerSecond_ = 0;
