@@ -137,9 +137,14 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     song.lines[kTriangle] = BuildTonalLine(score, order, plan.voices[kTriangle], kTriangle, taken, nullptr);
     song.lines[kSquare2] =
         BuildTonalLine(score, order, plan.voices[kSquare2], kSquare2, taken, &song.lines[kSquare1]);
-    DrumLines drums = BuildDrumLines(score, order, plan, taken);
-    song.lines[kNoise] = std::move(drums.noise);
-    song.lines[kDpcm] = std::move(drums.dpcm);
+    if (plan.driverLayout) {
+        song.lines[kNoise] = BuildTonalLine(score, order, plan.voices[kNoise], kNoise, taken, nullptr);
+        song.lines[kDpcm] = BuildTonalLine(score, order, plan.voices[kDpcm], kDpcm, taken, nullptr);
+    } else {
+        DrumLines drums = BuildDrumLines(score, order, plan, taken);
+        song.lines[kNoise] = std::move(drums.noise);
+        song.lines[kDpcm] = std::move(drums.dpcm);
+    }
     CountHidden(score, plan, taken, report);
     for (int v = 0; v < kVoiceCount; ++v) {
         VoiceArrangement& voice = report.voices[static_cast<std::size_t>(v)];

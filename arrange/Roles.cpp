@@ -127,6 +127,24 @@ std::string SelectorText(const Selector& s) {
     return text;
 }
 
+// A file already made for the driver: a conductor track without notes, then
+// at most five tracks of one part each, all on one MIDI channel other than
+// 10 (the engine reads no channel, so such files leave them all alike, where
+// a General MIDI file gives each instrument its own), each playing one note
+// at a time (a tenth of its notes may overlap the one before).
+bool InDriverLayout(const Score& score, const std::vector<Measures>& measures) {
+    constexpr double kOverlapAllowed = 0.1;
+    if (score.format == 2 || score.trackCount < 2 || score.trackCount > 6 || score.parts.empty()) return false;
+    std::vector<int> partsOfTrack(static_cast<std::size_t>(score.trackCount), 0);
+    const int channel = score.parts.front().channel;
+    for (std::size_t p = 0; p < score.parts.size(); ++p) {
+        const Part& part = score.parts[p];
+        if (part.track == 0 || ++partsOfTrack[static_cast<std::size_t>(part.track)] > 1) return false;
+        if (part.channel != channel || part.drums || measures[p].polyphony > kOverlapAllowed) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, const VoiceAssignment& assignment) {
@@ -157,6 +175,18 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
         }
     }
     auto named = [&](int v) { return assignment.voices[static_cast<std::size_t>(v)].named; };
+    if (InDriverLayout(score, measures)) {
+        plan.driverLayout = true;
+        plan.kitSplit = false;
+        plan.warnings.push_back("文件已是驱动的声道布局: 轨道1到5依次给方波1, 方波2, 三角波, 噪音, DPCM");
+        for (std::size_t p = 0; p < partCount; ++p) {
+            int v = score.parts[p].track - 1;
+            if (claimed[p] || named(v)) continue;
+            plan.voices[static_cast<std::size_t>(v)].rank[p] = 0;
+            plan.owner[p] = v;
+        }
+        return plan;
+    }
     auto pitched = [&](std::size_t p) { return !score.parts[p].drums && measures[p].notes > 0 && !claimed[p]; };
     auto best = [&](auto scoreOf, auto eligible) {
         int chosen = -1;

@@ -22,6 +22,7 @@ struct VoicePlan {
 struct RolePlan {
     std::array<VoicePlan, kVoiceCount> voices;
     bool kitSplit = true;  // DPCM takes the kick (and the snare where Noise is busy) of Noise's kit
+    bool driverLayout = false;  // tracks 1-5 already are the five voices: each keeps its track
     std::vector<int> owner;  // by part: the voice whose main part it is, else the first that fills from it
     std::vector<std::string> warnings;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Drums.h"
 #include "Timing.h"
 
 namespace kelvane::arrange {
@@ -21,8 +22,9 @@ public:
     LineBuilder(const Score& score, const VoicePlan& plan, int voice, std::vector<std::uint8_t>& taken,
                 const VoiceLine* unison)
         : score_(score), plan_(plan), taken_(taken), unison_(unison) {
-        low_ = voice == kTriangle ? kTriangleLow : kSquareLow;
-        high_ = voice == kTriangle ? kTriangleHigh : kSquareHigh;
+        percussion_ = voice == kNoise || voice == kDpcm;
+        low_ = voice == kTriangle ? kTriangleLow : percussion_ ? 0 : kSquareLow;
+        high_ = voice == kTriangle ? kTriangleHigh : percussion_ ? 127 : kSquareHigh;
     }
 
     void Onsets(const std::vector<std::uint32_t>& order, std::size_t begin, std::size_t end);
@@ -37,6 +39,11 @@ private:
     };
 
     const Note& N(std::uint32_t index) const { return score_.notes[index]; }
+    // A percussion hit shorter than a unit is still a hit: it sounds a unit.
+    std::uint32_t End(std::uint32_t index) const {
+        const Note& note = N(index);
+        return percussion_ && note.end <= note.start ? note.start + 1 : note.end;
+    }
     int Rank(std::uint32_t index) const { return plan_.rank[N(index).part]; }
     // True when note a should sound rather than note b.
     bool Better(std::uint32_t a, std::uint32_t b) const {
@@ -53,6 +60,7 @@ private:
     std::vector<std::uint8_t>& taken_;
     const VoiceLine* unison_;
     std::size_t unisonAt_ = 0;
+    bool percussion_ = false;  // Noise or DPCM keeping the file's keys
     int low_, high_;
     Current current_;
     std::vector<std::uint32_t> waiting_;
@@ -80,6 +88,7 @@ void LineBuilder::Emit(std::uint32_t until) {
     written.end = until;
     written.note = current_.note;
     written.key = static_cast<std::uint8_t>(key);
+    if (percussion_) written.drum = DrumOf(key).kind;
     line_.notes.push_back(written);
     taken_[current_.note] = kWritten;
 }
@@ -97,7 +106,7 @@ void LineBuilder::Wait(std::uint32_t index) {
 
 bool LineBuilder::TakeWaiting(std::uint32_t now) {
     waiting_.erase(std::remove_if(waiting_.begin(), waiting_.end(),
-                                  [&](std::uint32_t index) { return N(index).end <= now || taken_[index] != 0; }),
+                                  [&](std::uint32_t index) { return End(index) <= now || taken_[index] != 0; }),
                    waiting_.end());
     auto chosen = waiting_.end();
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
@@ -110,8 +119,8 @@ bool LineBuilder::TakeWaiting(std::uint32_t now) {
 }
 
 void LineBuilder::AdvanceTo(std::uint32_t t) {
-    while (current_.active && N(current_.note).end <= t) {
-        std::uint32_t now = N(current_.note).end;
+    while (current_.active && End(current_.note) <= t) {
+        std::uint32_t now = End(current_.note);
         Emit(now);
         current_.active = false;
         TakeWaiting(now);
@@ -137,7 +146,7 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
         std::uint32_t index = *it;
         const Note& note = N(index);
         group_.erase(it);
-        if (note.end <= note.start) {
+        if (End(index) <= note.start) {
             taken_[index] = kWritten;
             bool merged = (current_.active && N(current_.note).key == note.key) ||
                           (!line_.notes.empty() && line_.notes.back().end >= t &&
@@ -160,7 +169,7 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
             taken_[best] = kChosen;
         } else {
             const std::uint32_t playing = current_.note;
-            std::uint32_t elapsed = t - current_.start, left = N(playing).end - t;
+            std::uint32_t elapsed = t - current_.start, left = End(playing) - t;
             // A main note takes over from a filler, from a note it is not
             // below (above, for the bass), and from a note nearly over, so
             // that legato overlaps do not delay a line.
@@ -181,7 +190,7 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
         }
     }
     for (std::uint32_t index : group_)
-        if (N(index).end > N(index).start) Wait(index);
+        if (End(index) > N(index).start) Wait(index);
 }
 
 }  // namespace

@@ -31,7 +31,8 @@ struct VoiceLine {
 // Note indices sorted by start unit; notes of one start keep the file's order.
 std::vector<std::uint32_t> OrderByStart(const Score& score);
 
-// Reduces the voice's parts to one line. Notes in `taken` are left alone, and
+// Reduces the voice's parts to one line. On Noise and DPCM (a file already
+// in the driver's layout) the notes keep their keys and short hits count. Notes in `taken` are left alone, and
 // the notes the line uses are added to it (1: chosen, 2: written). On Square2,
 // `unison` is Square1's line: a note of the key Square1 sounds is not doubled.
 VoiceLine BuildTonalLine(const Score& score, const std::vector<std::uint32_t>& order, const VoicePlan& plan,

@@ -169,5 +169,42 @@ TEST(ArrangeRoles, DrumHitsCollideByPriorityAndTheSnareGoesToDpcmWhereNoiseIsBus
     EXPECT_EQ(result.report.voices[arrange::kNoise].hidden, 2u);
 }
 
+TEST(ArrangeRoles, AFileInTheDriversLayoutKeepsItsTracksAndKeys) {
+    // Everything on channel 1, one line per track, percussion keys chosen
+    // for their labels (a hit shorter than a unit among them).
+    MidiFile file;
+    file.Add(Conductor());
+    file.Add(Line({72, 74}, 8, kQ, 0, 80));
+    file.Add(Line({64, 65}, 8, kQ, 0, 81));
+    file.Add(Line({40, 43}, 4, 2 * kQ, 0));
+    Track noise;
+    std::uint32_t rest = 0;
+    for (int i = 0; i < 8; ++i) {
+        int key = i % 2 ? 61 : 42;
+        std::uint32_t length = i == 3 ? 10 : kQ;
+        noise.NoteOn(rest, key).NoteOff(length, key);
+        rest = kQ - length;
+    }
+    file.Add(noise.End(0));
+    file.Add(Line({60, 62}, 4, 2 * kQ, 0));
+    auto result = ArrangeAuto(file.Build());
+    ASSERT_TRUE(result.ok) << result.error;
+    ArrangedSong song = ReadArranged(result.midi);
+    EXPECT_EQ(Keys(song.voices[arrange::kSquare1]), (std::vector<int>{72, 74, 72, 74, 72, 74, 72, 74}));
+    EXPECT_EQ(Keys(song.voices[arrange::kSquare2]), (std::vector<int>{64, 65, 64, 65, 64, 65, 64, 65}));
+    EXPECT_EQ(Keys(song.voices[arrange::kTriangle]), (std::vector<int>{40, 43, 40, 43}));
+    EXPECT_EQ(Keys(song.voices[arrange::kNoise]), (std::vector<int>{42, 61, 42, 61, 42, 61, 42, 61}));
+    EXPECT_EQ(Keys(song.voices[arrange::kDpcm]), (std::vector<int>{60, 62, 60, 62}));
+    EXPECT_EQ(result.report.voices[arrange::kNoise].droppedShort, 0u);
+
+    // The same tracks on channels of their own are a General MIDI file.
+    MidiFile general;
+    general.Add(Conductor()).Add(Line({72, 74}, 8, kQ, 0, 80)).Add(Line({64, 65}, 8, kQ, 1, 81))
+        .Add(Line({40, 43}, 4, 2 * kQ, 2)).Add(Line({50, 52}, 4, 2 * kQ, 3));
+    auto arranged = ArrangeAuto(general.Build());
+    ASSERT_TRUE(arranged.ok);
+    EXPECT_TRUE(ReadArranged(arranged.midi).voices[arrange::kNoise].empty());
+}
+
 }  // namespace
 }  // namespace kelvane::test
