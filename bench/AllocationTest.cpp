@@ -1,5 +1,6 @@
 // A conversion allocates per run and per track, never per event: a song with
 // four times the events must take no more allocations than the smaller one.
+// An arrangement may add only the doublings of its vectors.
 //
 // The program replaces the global operator new to count, so it is a program
 // of its own and not part of the engine tests.
@@ -11,6 +12,8 @@
 #include <new>
 #include <sstream>
 
+#include "Arrange.h"
+#include "BandSong.h"
 #include "BenchSupport.h"
 #include "Converter.h"
 
@@ -76,6 +79,36 @@ TEST(Allocation, CountDoesNotGrowWithTheEvents) {
               << " events, " << large.allocations << " for " << large.events << " events\n";
     EXPECT_GT(small.allocations, 0u);  // the counter is in place
     EXPECT_LE(large.allocations, small.allocations);
+}
+
+// The arrangement allocates its score's vectors, which grow with the song by
+// doubling, and a fixed number of other things: never one per event.
+RunCount CountArrangement(std::size_t songSize) {
+    RunCount result;
+    Bytes song = BandSong(songSize, &result.events);
+    arrange::VoiceAssignment automatic;
+    arrange::Arrange(song, automatic);
+    allocations = 0;
+    counting = true;
+    result.converted = arrange::Arrange(song, automatic).ok;
+    counting = false;
+    result.allocations = allocations;
+    return result;
+}
+
+TEST(Allocation, ArrangementGrowsOnlyByTheDoublingOfItsVectors) {
+    RunCount small = CountArrangement(kLargeSongSize / 4);
+    RunCount large = CountArrangement(kLargeSongSize);
+    ASSERT_TRUE(small.converted);
+    ASSERT_TRUE(large.converted);
+    ASSERT_GT(large.events, 3 * small.events);
+    std::cout << "arrangement allocations per run: " << small.allocations << " for " << small.events
+              << " events, " << large.allocations << " for " << large.events << " events\n";
+    // Four times the events: at most two more doublings of each of the
+    // vectors that grow with the song (notes, texts, volume changes, the five
+    // lines, the per-channel volume lists, bars...), about forty of them.
+    constexpr std::size_t kGrowingVectors = 40;
+    EXPECT_LE(large.allocations, small.allocations + 2 * kGrowingVectors);
 }
 
 }  // namespace

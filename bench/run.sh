@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# make bench: the allocation check, the conversion benchmarks, the NSF and
-# WAV benchmarks and the whole-process timing, then one small table. Its last
-# two lines are "engine MB/s: N" (the large song) and "e2e/cp ratio: R", for
-# scripts.
+# make bench: the allocation check, the conversion, arrangement, NSF and WAV
+# benchmarks and the whole-process timing, then one small table. Its last
+# three lines are "arrange MB/s: N" (the slower of the two 1 MB songs,
+# arranged and measured by the engine), "engine MB/s: N" (the large song) and
+# "e2e/cp ratio: R", for scripts.
 # MB is 2^20 bytes, as Google Benchmark prints it; rates and times in memory
 # are per CPU second of the process (Google Benchmark's default), which a
 # shared machine disturbs less than the wall clock.
@@ -27,6 +28,10 @@ echo "== conversion in memory (median of 5)"
 echo "== NSF and WAV preview (median of 5)"
 "$build/bench/nsf_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$work/nsf.json" --benchmark_out_format=json
+
+echo "== arrangement in memory (median of 5)"
+"$build/bench/arrange_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$work/arrange.json" --benchmark_out_format=json
 
 echo "== whole process"
 "$top/bench/e2e.sh" "$build" | tee "$work/e2e.txt"
@@ -60,11 +65,17 @@ for name, label in (("BM_ConvertExample", "example song"),
     size_text = f"{size / MB:.2f} MB" if size >= MB / 4 else f"{size:.0f} B"
     print(f"{label + ' (' + size_text + ')':34} {b['bytes_per_second'] / MB:10.1f} "
           f"{b['asm_lines'] / 1e6:9.1f}M {per_run(b):>10}")
+arranged = {b["run_name"]: b for b in json.load(open(work + "/arrange.json"))["benchmarks"]
+            if b.get("aggregate_name") == "median"}
+for name, label in (("BM_ArrangeBand", "arranged band song"), ("BM_ArrangeLarge", "arranged large song")):
+    b = arranged[name]
+    size_text = f"{b['midi_bytes'] / MB:.2f} MB"
+    print(f"{label + ' (' + size_text + ')':34} {b['bytes_per_second'] / MB:10.1f} {'':>10} {per_run(b):>10}")
 b = runs["BM_ReadVarLen"]
 print(f"{'ReadVarLen, mixed lengths':34} {b['bytes_per_second'] / MB:10.1f} "
       f"{b['quantities'] / 1e6:9.1f}M quantities/s")
 alloc = open(work + "/alloc.txt").read()
-m = re.search(r"allocations per run: (\d+) for (\d+) events, (\d+) for (\d+) events", alloc)
+m = re.search(r"^allocations per run: (\d+) for (\d+) events, (\d+) for (\d+) events", alloc, re.M)
 if m:
     print(f"{'allocations per run':34} {m[1]} ({m[2]} events), {m[3]} ({m[4]} events)")
 nsf = {b["run_name"]: b for b in json.load(open(work + "/nsf.json"))["benchmarks"]
@@ -76,10 +87,14 @@ print(f"{'NSF written with a conversion':34} {added('Example')} (example song), 
 wav = nsf["BM_WavThreeMinutes"]
 print(f"{'WAV of a 3-minute song':34} {seconds(wav):.3f} s, "
       f"{wav['song_seconds'] / seconds(wav):.0f}x real time")
+m = re.search(r"arrangement allocations per run: (\d+) for (\d+) events, (\d+) for (\d+) events", alloc)
+if m:
+    print(f"{'allocations per arrangement':34} {m[1]} ({m[2]} events), {m[3]} ({m[4]} events)")
 e2e = dict(line.split(": ", 1) for line in open(work + "/e2e.txt").read().splitlines())
 print(f"{'whole process, medians':34} kelvane {e2e['kelvane example.mid'].split(' (')[0]}, "
       f"cp {e2e['cp 512 KB template'].strip()}, true {e2e['true'].strip()}")
 print(f"e2e/true ratio: {e2e['e2e/true ratio']}")
+print(f"arrange MB/s: {min(arranged[n]['bytes_per_second'] for n in ('BM_ArrangeBand', 'BM_ArrangeLarge')) / MB:.1f}")
 print(f"engine MB/s: {runs['BM_ConvertLarge']['bytes_per_second'] / MB:.1f}")
 print(f"e2e/cp ratio: {e2e['e2e/cp ratio']}")
 EOF

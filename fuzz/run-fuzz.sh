@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# make fuzz: the three targets for SECONDS seconds in all: 70% of the time to
-# the MIDI bytes, 20% to templates and output faults, 10% to paths. The corpus
-# grows in BUILD/corpus across sessions; findings land in BUILD/findings.
+# make fuzz: the four targets for SECONDS seconds in all: 50% of the time to
+# the MIDI bytes, 20% to their arrangement, 20% to templates and output
+# faults, 10% to paths. The corpus grows in BUILD/corpus across sessions;
+# findings land in BUILD/findings.
 # Prints executions, executions per second and coverage (edges of the engine
 # reached, of all it has); exits non-zero on any finding.
 #   fuzz/run-fuzz.sh BUILD SECONDS
@@ -17,13 +18,14 @@ share() {
     [ "$s" -ge 1 ] || s=1
     echo "$s"
 }
-conversion_seconds=$(share 70)
+conversion_seconds=$(share 50)
+arrange_seconds=$(share 20)
 template_seconds=$(share 20)
-name_seconds=$(( seconds - conversion_seconds - template_seconds ))
+name_seconds=$(( seconds - conversion_seconds - arrange_seconds - template_seconds ))
 [ "$name_seconds" -ge 1 ] || name_seconds=1
 
 findings="$build/findings"
-mkdir -p "$findings" "$build/corpus/conversion" "$build/corpus/template" "$build/corpus/name" \
+mkdir -p "$findings" "$build/corpus/conversion" "$build/corpus/arrange" "$build/corpus/template" "$build/corpus/name" \
     "$build/corpus/regress-template"
 find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$build/corpus/regress-template/" \;
 
@@ -60,6 +62,11 @@ fuzz() {
 status=0
 fuzz conversion_fuzzer "$conversion_seconds" \
     "$build/corpus/conversion" "$build/seeds/conversion" "$regress" || status=1
+# The outside suite, where the checkout has it beside it, seeds the arrangement.
+suite="$top/../shared/testdata/midi-suite"
+[ -d "$suite" ] || suite=""
+fuzz arrange_fuzzer "$arrange_seconds" \
+    "$build/corpus/arrange" "$build/seeds/conversion" "$regress" ${suite:+"$suite"} || status=1
 fuzz template_fuzzer "$template_seconds" \
     "$build/corpus/template" "$build/seeds/template" "$build/corpus/regress-template" || status=1
 fuzz name_fuzzer "$name_seconds" "$build/corpus/name" "$build/seeds/name" || status=1
@@ -67,7 +74,8 @@ fuzz name_fuzzer "$name_seconds" "$build/corpus/name" "$build/seeds/name" || sta
 if [ -n "$(ls -A "$findings")" ]; then
     echo "== findings in $findings:"
     ls -l "$findings" | tail -n +2 | sed 's/^/   /'
-    echo "   Mend the engine, then keep each input as a test: copy it into tests/data/regress/"
+    echo "   Mend the engine (or arrange/ for arrange_fuzzer), then keep each input as a test:"
+    echo "   copy it into tests/data/regress/"
     echo "   (an input of template_fuzzer under a name starting with \"template-\"; a path that"
     echo "   broke name_fuzzer belongs in a test of tests/SongNameTest.cpp or tests/GbkTest.cpp)."
     status=1

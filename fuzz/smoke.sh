@@ -9,7 +9,7 @@ regress=$2
 runs=${3:-3000}
 dict="$(cd "$(dirname "$0")" && pwd)/midi.dict"
 
-for target in conversion_fuzzer template_fuzzer name_fuzzer; do
+for target in conversion_fuzzer arrange_fuzzer template_fuzzer name_fuzzer; do
     if [ ! -x "$build/$target" ] || [ ! -d "$build/seeds" ]; then
         echo "fuzz smoke: no fuzz build at $build (make fuzz-build makes it)"
         exit 77
@@ -18,7 +18,7 @@ done
 
 work="$build/smoke"
 rm -rf "$work"
-mkdir -p "$work/conversion" "$work/template" "$work/name" "$work/regress-template"
+mkdir -p "$work/conversion" "$work/arrange" "$work/template" "$work/name" "$work/regress-template"
 # Inputs of the template fuzzer carry two set-up bytes; the rest are MIDI files.
 find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$work/regress-template/" \;
 
@@ -26,13 +26,16 @@ status=0
 "$build/conversion_fuzzer" -runs="$runs" -seed=1 -max_len=8192 -timeout=10 -dict="$dict" \
     -artifact_prefix="$work/conversion-" \
     "$work/conversion" "$build/seeds/conversion" "$regress" >"$work/conversion.log" 2>&1 || status=1
+"$build/arrange_fuzzer" -runs="$((runs / 2))" -seed=1 -max_len=8192 -timeout=10 -dict="$dict" \
+    -artifact_prefix="$work/arrange-" \
+    "$work/arrange" "$build/seeds/conversion" "$regress" >"$work/arrange.log" 2>&1 || status=1
 "$build/template_fuzzer" -runs="$((runs / 2))" -seed=1 -max_len=8192 -timeout=10 -dict="$dict" \
     -artifact_prefix="$work/template-" \
     "$work/template" "$build/seeds/template" "$work/regress-template" >"$work/template.log" 2>&1 || status=1
 "$build/name_fuzzer" -runs="$((runs * 10))" -seed=1 -artifact_prefix="$work/name-" \
     "$work/name" "$build/seeds/name" >"$work/name.log" 2>&1 || status=1
 
-for target in conversion template name; do
+for target in conversion arrange template name; do
     grep -E '^#[0-9]+[[:space:]]+DONE|^Done' "$work/$target.log" | sed "s/^/$target: /" || true
 done
 if [ $status -ne 0 ]; then

@@ -1,0 +1,29 @@
+// The command line's arrangement step: a MIDI file read, arranged with a
+// voice spec, and, when asked, the arranged file written beside it for a
+// sequencer. The caller converts the returned bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Arrange.h"
+#include "FileSystem.h"
+
+namespace kelvane::cli {
+
+struct ArrangedFile {
+    bool ok = false;
+    std::string error;               // Chinese words for the user, when not ok
+    std::vector<std::uint8_t> midi;  // the arranged file; kept when only its saving failed
+    arrange::ArrangementReport report;
+};
+
+// Reads `midiPath`, arranges it with `voiceSpec` ("" arranges every voice as
+// usual) and, when `savePath` is not empty, writes the arranged file there
+// through a temporary file and a rename, so a failed write leaves the old
+// file as it was.
+ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, const std::string& voiceSpec,
+                             const std::string& savePath);
+
+}  // namespace kelvane::cli

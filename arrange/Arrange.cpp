@@ -1,0 +1,205 @@
+// The arrangement, step by step: read, re-time, choose roles, reduce each
+// voice to one line, fit the song block, write, and measure the written file
+// with the engine itself.
+#include "Arrange.h"
+
+#include <algorithm>
+
+#include "Analyze.h"
+#include "Drums.h"
+#include "Fit.h"
+#include "GmNames.h"
+#include "Lyrics.h"
+#include "Roles.h"
+#include "SmfReader.h"
+#include "SongCost.h"
+#include "Timing.h"
+#include "Voices.h"
+#include "Writer.h"
+
+namespace kelvane::arrange {
+namespace {
+
+constexpr char kNoNotes[] = "MIDI文件中没有音符";
+constexpr char kNotConvertible[] = "编排后的歌曲无法转换";
+constexpr int kDefaultVolume = 100;  // controller 7 before any is sent
+constexpr int kDefaultExpression = 127;
+constexpr int kFitRetries = 4;
+
+// Controller 7 values written before the notes of the squares and Noise,
+// whenever the level the driver hears (value / 8) changes. The triangle has
+// no volume and the DPCM none worth a byte.
+void ApplyVolumes(const Score& score, std::array<VoiceLine, kVoiceCount>& lines) {
+    if (score.volumes.empty()) return;
+    std::array<std::vector<const VolumeChange*>, 16> byChannel;
+    std::array<std::size_t, 16> counts{};
+    for (const VolumeChange& change : score.volumes) ++counts[change.channel];
+    for (std::size_t c = 0; c < 16; ++c) byChannel[c].reserve(counts[c]);
+    for (const VolumeChange& change : score.volumes) byChannel[change.channel].push_back(&change);
+    for (auto& changes : byChannel)
+        std::stable_sort(changes.begin(), changes.end(),
+                         [](const VolumeChange* a, const VolumeChange* b) { return a->unit < b->unit; });
+    for (int v : {kSquare1, kSquare2, kNoise}) {
+        std::array<std::size_t, 16> next{};
+        std::array<int, 16> volume, expression;
+        volume.fill(kDefaultVolume);
+        expression.fill(kDefaultExpression);
+        int level = -1;
+        for (VoiceNote& note : lines[static_cast<std::size_t>(v)].notes) {
+            auto channel = static_cast<std::size_t>(score.parts[score.notes[note.note].part].channel);
+            const auto& changes = byChannel[channel];
+            for (; next[channel] < changes.size() && changes[next[channel]]->unit <= note.start; ++next[channel])
+                (changes[next[channel]]->controller == 7 ? volume : expression)[channel] =
+                    changes[next[channel]]->value;
+            if (changes.empty() && level < 0) continue;
+            int value = volume[channel] * expression[channel] / 127;
+            if (value / 8 != level) {
+                note.volume = static_cast<std::int16_t>(value);
+                level = value / 8;
+            }
+        }
+    }
+}
+
+std::string SourceText(const Score& score, std::uint32_t p) {
+    const Part& part = score.parts[p];
+    std::string name = part.drums ? GmDrumKitName(part.program) : GmProgramName(part.program);
+    return "track " + std::to_string(part.track) + ", channel " + std::to_string(part.channel + 1) + ": " + name;
+}
+
+// Each voice's own parts first, then those it filled from, in priority order.
+void ReportSources(const Score& score, const RolePlan& plan, const std::array<VoiceLine, kVoiceCount>& lines,
+                   ArrangementReport& report) {
+    std::vector<bool> used(score.parts.size());
+    for (int v = 0; v < kVoiceCount; ++v) {
+        std::fill(used.begin(), used.end(), false);
+        for (const VoiceNote& note : lines[static_cast<std::size_t>(v)].notes) used[score.notes[note.note].part] = true;
+        std::vector<std::pair<int, std::uint32_t>> parts;
+        for (std::uint32_t p = 0; p < used.size(); ++p)
+            if (used[p]) parts.emplace_back(plan.voices[static_cast<std::size_t>(v)].rank[p], p);
+        std::sort(parts.begin(), parts.end());
+        for (const auto& part : parts)
+            report.voices[static_cast<std::size_t>(v)].sources.push_back(SourceText(score, part.second));
+    }
+}
+
+// Notes of the file that no voice plays, counted for the voice that owns
+// their part: under the skyline, or lost in a collision of drum hits.
+void CountHidden(const Score& score, const RolePlan& plan, const std::vector<std::uint8_t>& taken,
+                 ArrangementReport& report) {
+    std::uint32_t total = 0;
+    for (std::size_t i = 0; i < score.notes.size(); ++i) {
+        const Note& note = score.notes[i];
+        if (taken[i] != 0 || note.start >= kMaxUnits) continue;
+        if (!score.parts[note.part].drums && note.end <= note.start) continue;
+        int owner = plan.owner[note.part];
+        if (owner < 0) continue;
+        ++report.voices[static_cast<std::size_t>(owner)].hidden;
+        ++total;
+    }
+    if (total > 0) report.warnings.push_back("和弦与同时发声的音中有" + std::to_string(total) + "个未编排进声道");
+}
+
+void ReportReading(const Score& score, const Timing& timing, ArrangementReport& report) {
+    if (score.pitchBends > 0) report.warnings.push_back("忽略了弯音 (" + std::to_string(score.pitchBends) + "个)");
+    if (timing.TempoChanges() > 0) {
+        report.warnings.push_back("合并了" + std::to_string(timing.TempoChanges()) + "处速度变化: 全曲按最长的速度 " +
+                                  std::to_string(60000000 / std::max<std::uint32_t>(timing.MainTempo(), 1)) +
+                                  " BPM, 各段时长不变");
+    }
+    std::uint32_t late = 0;
+    for (const Note& note : score.notes) late += note.start >= kMaxUnits ? 1 : 0;
+    if (late > 0) report.warnings.push_back("歌曲太长, 后面的" + std::to_string(late) + "个音符无法播放");
+}
+
+}  // namespace
+
+ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAssignment& assignment) {
+    ArrangeResult result;
+    ArrangementReport& report = result.report;
+    Score score;
+    if (!ReadScore(midiBytes.data(), midiBytes.size(), score, result.error)) return result;
+    if (score.notes.empty()) {
+        result.error = kNoNotes;
+        return result;
+    }
+    Timing timing(score);
+    ApplyTiming(score, timing);
+    ReportReading(score, timing, report);
+
+    const std::vector<std::uint32_t> order = OrderByStart(score);
+    RolePlan plan = PlanRoles(score, order, assignment);
+    report.warnings.insert(report.warnings.end(), plan.warnings.begin(), plan.warnings.end());
+
+    SongLayout song;
+    std::vector<std::uint8_t> taken(score.notes.size(), 0);
+    song.lines[kSquare1] = BuildTonalLine(score, order, plan.voices[kSquare1], kSquare1, taken, nullptr);
+    song.lines[kTriangle] = BuildTonalLine(score, order, plan.voices[kTriangle], kTriangle, taken, nullptr);
+    song.lines[kSquare2] =
+        BuildTonalLine(score, order, plan.voices[kSquare2], kSquare2, taken, &song.lines[kSquare1]);
+    if (plan.driverLayout) {
+        song.lines[kNoise] = BuildTonalLine(score, order, plan.voices[kNoise], kNoise, taken, nullptr);
+        song.lines[kDpcm] = BuildTonalLine(score, order, plan.voices[kDpcm], kDpcm, taken, nullptr);
+    } else {
+        DrumLines drums = BuildDrumLines(score, order, plan, taken);
+        song.lines[kNoise] = std::move(drums.noise);
+        song.lines[kDpcm] = std::move(drums.dpcm);
+    }
+    CountHidden(score, plan, taken, report);
+    for (int v = 0; v < kVoiceCount; ++v) {
+        VoiceArrangement& voice = report.voices[static_cast<std::size_t>(v)];
+        voice.droppedShort = song.lines[static_cast<std::size_t>(v)].droppedShort;
+        voice.droppedOctave = song.lines[static_cast<std::size_t>(v)].movedOctave;
+    }
+    ApplyVolumes(score, song.lines);
+    for (int v = kSquare1; v <= kTriangle; ++v)
+        if (!song.lines[static_cast<std::size_t>(v)].notes.empty())
+            song.programs[static_cast<std::size_t>(v)] =
+                score.notes[song.lines[static_cast<std::size_t>(v)].notes.front().note].program;
+    song.lyrics = ArrangeLyrics(score, song.lyricPool);
+    song.tempo = std::min<std::uint32_t>(std::max<std::uint32_t>(timing.MainTempo(), 1), 0xFFFFFF);
+    if (!score.meters.empty()) {
+        auto first = std::min_element(score.meters.begin(), score.meters.end(),
+                                      [](const MeterChange& a, const MeterChange& b) { return a.tick < b.tick; });
+        song.meterNumerator = first->numerator;
+        song.meterDenominatorPower = first->denominatorPower;
+    }
+
+    // One byte short of the block: a stream that ends on its very last byte
+    // wraps the engine's 16-bit cursor to 0, and the in-memory measure then
+    // cannot tell how much was used.
+    std::size_t capacity = kSongBlockSize - 1;
+    for (int attempt = 0;; ++attempt) {
+        FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
+        result.midi = WriteArrangedSong(song, score);
+        kelvane::ConversionReport check = AnalyzeSong(result.midi);
+        bool fits = !check.refused && !check.songBlockFull && check.succeeded;
+        if (fits || attempt == kFitRetries) {
+            if (!fits) {
+                result.error = kNotConvertible;
+                return result;
+            }
+            report.songBlockUsed = check.songBlockUsed;
+            report.bars = fit.barsKept;
+            for (int v = 0; v < kVoiceCount; ++v)
+                report.voices[static_cast<std::size_t>(v)].bytes = fit.voiceBytes[static_cast<std::size_t>(v)];
+            break;
+        }
+        // Only when the measure above and the engine disagree.
+        capacity -= std::min(capacity / 2, check.songBlockUsed > capacity ? check.songBlockUsed - capacity : capacity / 8);
+    }
+
+    ReportSources(score, plan, song.lines, report);
+    std::uint32_t end = 0;
+    for (int v = 0; v < kVoiceCount; ++v) {
+        const VoiceLine& line = song.lines[static_cast<std::size_t>(v)];
+        report.voices[static_cast<std::size_t>(v)].notes = static_cast<std::uint32_t>(line.notes.size());
+        if (!line.notes.empty()) end = std::max(end, line.notes.back().end);
+    }
+    report.units = end;
+    report.tempo = song.tempo;
+    result.ok = true;
+    return result;
+}
+
+}  // namespace kelvane::arrange

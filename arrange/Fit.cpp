@@ -1,0 +1,130 @@
+#include "Fit.h"
+
+#include <algorithm>
+
+#include "Drums.h"
+#include "SongCost.h"
+
+namespace kelvane::arrange {
+namespace {
+
+std::vector<std::uint32_t> LyricUnits(const std::vector<LyricLine>& lyrics) {
+    std::vector<std::uint32_t> units;
+    units.reserve(lyrics.size());
+    for (const LyricLine& lyric : lyrics) units.push_back(lyric.unit);
+    return units;
+}
+
+std::size_t Measure(const std::array<VoiceLine, kVoiceCount>& lines, const std::vector<LyricLine>& lyrics) {
+    std::vector<std::uint32_t> units = LyricUnits(lyrics);
+    return SongCost(lines, units).Total();
+}
+
+void DropVoice(VoiceLine& line, VoiceArrangement& report) {
+    report.droppedFit += static_cast<std::uint32_t>(line.notes.size());
+    line.notes.clear();
+}
+
+// The second, fourth, ... hi-hat hit of the Noise line.
+std::uint32_t ThinHiHats(VoiceLine& line) {
+    std::uint32_t hats = 0, dropped = 0;
+    std::vector<VoiceNote> kept;
+    kept.reserve(line.notes.size());
+    for (const VoiceNote& hit : line.notes) {
+        if (IsHiHat(hit.drum) && hats++ % 2 == 1) {
+            ++dropped;
+            continue;
+        }
+        kept.push_back(hit);
+    }
+    line.notes.swap(kept);
+    return dropped;
+}
+
+std::uint32_t SongEnd(const std::array<VoiceLine, kVoiceCount>& lines) {
+    std::uint32_t end = 0;
+    for (const VoiceLine& line : lines)
+        if (!line.notes.empty()) end = std::max(end, line.notes.back().end);
+    return end;
+}
+
+// Ends every line at `cut`.
+void Cut(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyrics, std::uint32_t cut,
+         ArrangementReport& report) {
+    for (int v = 0; v < kVoiceCount; ++v) {
+        std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        auto first = std::lower_bound(notes.begin(), notes.end(), cut,
+                                      [](const VoiceNote& note, std::uint32_t unit) { return note.start < unit; });
+        report.voices[static_cast<std::size_t>(v)].droppedFit += static_cast<std::uint32_t>(notes.end() - first);
+        notes.erase(first, notes.end());
+        if (!notes.empty()) notes.back().end = std::min(notes.back().end, cut);
+    }
+    lyrics.erase(std::lower_bound(lyrics.begin(), lyrics.end(), cut,
+                                  [](const LyricLine& lyric, std::uint32_t unit) { return lyric.unit < unit; }),
+                 lyrics.end());
+}
+
+}  // namespace
+
+FitOutcome FitSong(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyrics, const Score& score,
+                   const Timing& timing, std::size_t capacity, ArrangementReport& report) {
+    FitOutcome outcome;
+    const std::string prefix = "为放入歌曲空间, ";
+    std::size_t used = Measure(lines, lyrics);
+    if (used > capacity && !lines[kSquare2].notes.empty()) {
+        std::size_t count = lines[kSquare2].notes.size();
+        DropVoice(lines[kSquare2], report.voices[kSquare2]);
+        report.warnings.push_back(prefix + "去掉了方波2 (" + std::to_string(count) + "音)");
+        used = Measure(lines, lyrics);
+    }
+    if (used > capacity && !lines[kDpcm].notes.empty()) {
+        std::size_t count = lines[kDpcm].notes.size();
+        DropVoice(lines[kDpcm], report.voices[kDpcm]);
+        report.warnings.push_back(prefix + "去掉了DPCM (" + std::to_string(count) + "击)");
+        used = Measure(lines, lyrics);
+    }
+    if (used > capacity) {
+        std::uint32_t thinned = ThinHiHats(lines[kNoise]);
+        if (thinned > 0) {
+            report.voices[kNoise].droppedFit += thinned;
+            report.warnings.push_back(prefix + "噪音隔一个去掉踩镲 (" + std::to_string(thinned) + "击)");
+            used = Measure(lines, lyrics);
+        }
+    }
+    if (used > capacity) {
+        // The last resort: the last bar whose end still fits.
+        std::vector<std::uint32_t> lyricUnits = LyricUnits(lyrics);
+        SongCost cost(lines, lyricUnits);
+        std::vector<std::uint32_t> bars = timing.BarStarts(score, SongEnd(lines));
+        const std::size_t totalBars = bars.size() - 1;
+        std::size_t low = 0, high = bars.size() - 1;  // bars[low] fits, bars[high] does not
+        if (cost.Total(bars[high]) <= capacity) high = bars.size();
+        while (high - low > 1) {
+            std::size_t middle = low + (high - low) / 2;
+            (cost.Total(bars[middle]) <= capacity ? low : high) = middle;
+        }
+        std::uint32_t cut = bars[low];
+        if (low == 0) {
+            // Not even one bar fits (an absurd meter): the last unit that does.
+            std::uint32_t fits = 0, over = bars.size() > 1 ? bars[1] : SongEnd(lines);
+            while (over - fits > 1) {
+                std::uint32_t middle = fits + (over - fits) / 2;
+                (cost.Total(middle) <= capacity ? fits : over) = middle;
+            }
+            cut = fits;
+        }
+        Cut(lines, lyrics, cut, report);
+        outcome.barsKept = static_cast<std::uint32_t>(low);
+        report.warnings.push_back("歌曲太长, 在第" + std::to_string(low) + "小节结束 (原有" +
+                                  std::to_string(totalBars) + "小节)");
+    }
+    LimitLyricCount(lyrics, report.warnings);
+    std::vector<std::uint32_t> lyricUnits = LyricUnits(lyrics);
+    SongCost cost(lines, lyricUnits);
+    used = cost.Total();
+    for (int v = 0; v < kVoiceCount; ++v) outcome.voiceBytes[static_cast<std::size_t>(v)] = cost.Voice(v);
+    outcome.used = used;
+    return outcome;
+}
+
+}  // namespace kelvane::arrange

@@ -1,0 +1,30 @@
+// Voice names and the arrangement's share of a conversion report.
+#include "Arrange.h"
+
+namespace kelvane::arrange {
+
+const char* VoiceName(int voice) {
+    static const char* const kNames[kVoiceCount] = {"Square1", "Square2", "Triangle", "Noise", "DPCM"};
+    return voice >= 0 && voice < kVoiceCount ? kNames[voice] : "";
+}
+
+const char* VoiceNameZh(int voice) {
+    static const char* const kNames[kVoiceCount] = {"方波1", "方波2", "三角波", "噪音", "DPCM"};
+    return voice >= 0 && voice < kVoiceCount ? kNames[voice] : "";
+}
+
+void ArrangementReport::ApplyTo(kelvane::ConversionReport& report) const {
+    for (int v = 0; v < kVoiceCount; ++v) {
+        const VoiceArrangement& mine = voices[static_cast<std::size_t>(v)];
+        kelvane::VoiceReport& theirs = report.voices[static_cast<std::size_t>(v)];
+        if (theirs.voice.empty()) theirs.voice = VoiceName(v);
+        theirs.sources = mine.sources;
+        theirs.droppedShort = mine.droppedShort;
+        theirs.droppedOctave = mine.droppedOctave;
+        theirs.droppedFit = mine.droppedFit;
+    }
+    report.warnings.insert(report.warnings.end(), warnings.begin(), warnings.end());
+    report.arranged = true;
+}
+
+}  // namespace kelvane::arrange

@@ -1,0 +1,59 @@
+#include "SongCost.h"
+
+#include <algorithm>
+
+namespace kelvane::arrange {
+namespace {
+
+constexpr std::size_t kTonalEnd = 3;       // closing pair and end
+constexpr std::size_t kPercussionEnd = 1;  // end
+constexpr std::uint64_t kMaxShortNote = 32;
+
+}  // namespace
+
+SongCost::SongCost(const std::array<VoiceLine, kVoiceCount>& lines, const std::vector<std::uint32_t>& lyricUnits)
+    : lines_(lines), lyricUnits_(lyricUnits) {
+    for (int v = 0; v < kVoiceCount; ++v) {
+        const std::vector<VoiceNote>& notes = lines_[static_cast<std::size_t>(v)].notes;
+        std::vector<std::uint64_t>& before = before_[static_cast<std::size_t>(v)];
+        before.resize(notes.size());
+        std::uint64_t bytes = notes.empty() ? 0 : WaitBytes(notes[0].start);
+        for (std::size_t i = 0; i < notes.size(); ++i) {
+            before[i] = bytes;
+            if (i + 1 < notes.size()) bytes += NoteBytes(v, notes[i], notes[i + 1].start - notes[i].start);
+        }
+    }
+}
+
+std::size_t SongCost::NoteBytes(int voice, const VoiceNote& note, std::uint64_t length) const {
+    std::size_t bytes = note.volume != kNoVolume ? 1 : 0;
+    if (IsTonal(voice)) return bytes + 2 + (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0);
+    return bytes + 1 + WaitBytes(length);
+}
+
+std::size_t SongCost::Voice(int voice, std::uint32_t cut) const {
+    const std::vector<VoiceNote>& notes = lines_[static_cast<std::size_t>(voice)].notes;
+    auto kept = static_cast<std::size_t>(
+        std::lower_bound(notes.begin(), notes.end(), cut,
+                         [](const VoiceNote& note, std::uint32_t unit) { return note.start < unit; }) -
+        notes.begin());
+    std::size_t end = IsTonal(voice) ? kTonalEnd : kPercussionEnd;
+    if (kept == 0) return end;
+    const VoiceNote& last = notes[kept - 1];
+    std::uint32_t off = std::min(last.end, cut);
+    if (voice == kSquare1) {
+        auto lyric = std::lower_bound(lyricUnits_.begin(), lyricUnits_.end(), off);
+        if (lyric != lyricUnits_.end() && *lyric < cut) off = *lyric;
+    }
+    std::size_t program = IsTonal(voice) ? 1 : 0;
+    return static_cast<std::size_t>(before_[static_cast<std::size_t>(voice)][kept - 1]) +
+           NoteBytes(voice, last, off - last.start) + program + end;
+}
+
+std::size_t SongCost::Total(std::uint32_t cut) const {
+    std::size_t total = kSongHeader;
+    for (int v = 0; v < kVoiceCount; ++v) total += Voice(v, cut);
+    return total;
+}
+
+}  // namespace kelvane::arrange

@@ -1,0 +1,66 @@
+// The command line's arrangement step over files: reading, the spec, and
+// saving the arranged file without ever leaving half of one.
+#include <gtest/gtest.h>
+
+#include "Arranging.h"
+#include "MemoryFileSystem.h"
+#include "MidiBuilder.h"
+
+namespace kelvane::test {
+namespace {
+
+constexpr char kSong[] = "/music/song.mid";
+constexpr char kSaved[] = "/music/song.arranged.mid";
+
+struct Folder {
+    MemoryFileSystem files;
+    Folder() {
+        Track melody;
+        melody.NoteOn(0, 72).NoteOff(480, 72).NoteOn(0, 74).NoteOff(480, 74).End(0);
+        files.Put(kSong, MidiFile().Add(Track().End(0)).Add(melody).Build());
+        files.Put(kSaved, std::string("old"));
+    }
+};
+
+TEST(Arranging, ArrangesAndSavesTheArrangedFileWhole) {
+    Folder folder;
+    cli::ArrangedFile result = cli::ArrangeMidiFile(folder.files, kSong, "triangle=t1", kSaved);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(folder.files.Get(kSaved), result.midi);
+    EXPECT_EQ(result.report.voices[arrange::kTriangle].notes, 2u);
+    EXPECT_EQ(folder.files.Paths().size(), 2u);  // no temporary file left
+    EXPECT_EQ(folder.files.openSinks, 0);
+
+    cli::ArrangedFile unsaved = cli::ArrangeMidiFile(folder.files, kSong, "", "");
+    ASSERT_TRUE(unsaved.ok);
+    EXPECT_EQ(unsaved.report.voices[arrange::kSquare1].notes, 2u);
+}
+
+TEST(Arranging, ReportsEachFailureInWordsAndLeavesTheOldFile) {
+    Folder folder;
+    cli::ArrangedFile missing = cli::ArrangeMidiFile(folder.files, "/music/none.mid", "", kSaved);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error, "无法打开MIDI文件");
+
+    cli::ArrangedFile badSpec = cli::ArrangeMidiFile(folder.files, kSong, "bass=t1", kSaved);
+    EXPECT_FALSE(badSpec.ok);
+    EXPECT_EQ(badSpec.error.rfind("无法识别的声道设置: bass=t1", 0), 0u);
+
+    folder.files.Put("/music/text.mid", std::string("not a song"));
+    cli::ArrangedFile notMidi = cli::ArrangeMidiFile(folder.files, "/music/text.mid", "", kSaved);
+    EXPECT_EQ(notMidi.error, "MIDI文件无法识别");
+
+    folder.files.failClose.insert(kSaved);
+    cli::ArrangedFile unwritable = cli::ArrangeMidiFile(folder.files, kSong, "", kSaved);
+    EXPECT_FALSE(unwritable.ok);
+    EXPECT_EQ(unwritable.error, std::string("无法写入编排后的MIDI文件: ") + kSaved);
+    EXPECT_FALSE(unwritable.midi.empty());
+    folder.files.uncreatable.insert(kSaved);
+    EXPECT_FALSE(cli::ArrangeMidiFile(folder.files, kSong, "", kSaved).ok);
+
+    EXPECT_EQ(folder.files.Text(kSaved), "old");
+    EXPECT_EQ(folder.files.openSinks, 0);
+}
+
+}  // namespace
+}  // namespace kelvane::test
