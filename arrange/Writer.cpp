@@ -48,7 +48,7 @@ public:
     void End() {
         At(LastUnit()).Put({0xFF, 0x2F, 0x00});
         std::size_t length = out_.size() - start_;
-        for (int i = 0; i < 4; ++i) out_[start_ - 4 + static_cast<std::size_t>(i)] = Byte(length >> (24 - 8 * i));
+        for (int i = 0; i < 4; ++i) out_[start_ - 4 + static_cast<std::size_t>(i)] = Byte(static_cast<std::uint32_t>(length >> (24 - 8 * i)));
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "Arranging.h"
 
 #include "Messages.h"
+#include "MidiFile.h"
 
 namespace kelvane::cli {
 namespace {
@@ -15,9 +16,15 @@ ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, con
     arrange::VoiceAssignment assignment;
     if (!arrange::ParseVoiceSpec(voiceSpec, assignment, result.error)) return result;
     std::vector<std::uint8_t> bytes;
-    if (!files.ReadWhole(midiPath, bytes)) {
-        result.error = msg::kCannotOpenMidi;
-        return result;
+    switch (files.ReadWhole(midiPath, kMidiSizeLimit, bytes)) {
+        case FileSystem::ReadResult::kRead:
+            break;
+        case FileSystem::ReadResult::kCannotOpen:
+            result.error = msg::kCannotOpenMidi;
+            return result;
+        case FileSystem::ReadResult::kTooLarge:
+            result.error = msg::kMidiTooLarge;
+            return result;
     }
     arrange::ArrangeResult arranged = arrange::Arrange(bytes, assignment);
     if (!arranged.ok) {

@@ -7,15 +7,15 @@
 #include <vector>
 
 #include "Console.h"
+#include "Conversions.h"
 #include "Converter.h"
 #include "DataPaths.h"
 #include "FileSystem.h"
 #include "Help.h"
-#include "LabelAdvice.h"
+#include "Options.h"
 #include "Messages.h"
 #include "Play.h"
 #include "ReportText.h"
-#include "SongName.h"
 
 namespace {
 
@@ -45,16 +45,6 @@ int UsageError(const std::string& problem) {
     kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kelvane::cli::HelpText());
     return kExitUsage;
 }
-
-struct Options {
-    std::string templatePath;
-    std::string romPath;
-    std::string reportJsonPath;
-    std::string songName;  // --name; empty: each file's own
-    std::vector<std::string> midiFiles;
-    bool play = false;
-    bool report = false;
-};
 
 // Writes the reports of every run as JSON: one object, or an array of them.
 bool WriteReportJson(kelvane::FileSystem& files, const std::string& path,
@@ -89,73 +79,37 @@ std::string TemplateSearchLine(const kelvane::DataPaths& places) {
 }
 
 int Main(const std::vector<std::string>& arguments) {
-    Options options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-            options.midiFiles.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            kelvane::cli::Print(stdout, kelvane::cli::HelpText());
+    kelvane::cli::Options options;
+    std::string problem;
+    switch (kelvane::cli::ParseOptions(arguments, options, problem)) {
+        case kelvane::cli::Parsed::kRun:
+            break;
+        case kelvane::cli::Parsed::kShown:
             return kExitSuccess;
-        } else if (argument == "--play") {
-            options.play = true;
-        } else if (argument == "--version") {
-            kelvane::cli::Print(stdout, kelvane::cli::VersionText());
-            return kExitSuccess;
-        } else if (argument == "--report") {
-            options.report = true;
-        } else if (argument == "--template" || argument == "--rom" || argument == "--report-json") {
-            if (i + 1 >= arguments.size()) return UsageError(argument + " needs a file");
-            (argument == "--template" ? options.templatePath
-             : argument == "--rom"    ? options.romPath
-                                      : options.reportJsonPath) = arguments[++i];
-        } else if (argument == "--name" || argument.rfind("--name=", 0) == 0) {
-            if (argument == "--name" && i + 1 >= arguments.size()) return UsageError("--name needs a name");
-            options.songName = argument == "--name" ? arguments[++i] : argument.substr(7);
-            if (!kelvane::IsPlainIdentifier(options.songName))
-                return UsageError("--name \"" + options.songName +
-                                  "\" is not a label: letters, digits and '_', not a digit first");
-        } else if (argument.rfind("--template=", 0) == 0) {
-            options.templatePath = argument.substr(11);
-        } else if (argument.rfind("--rom=", 0) == 0) {
-            options.romPath = argument.substr(6);
-        } else if (argument.rfind("--report-json=", 0) == 0) {
-            options.reportJsonPath = argument.substr(14);
-        } else {
-            return UsageError("unknown option " + argument);
-        }
+        case kelvane::cli::Parsed::kUsage:
+            return UsageError(problem);
     }
     const kelvane::DataPaths places = kelvane::ResolveDataPaths(
         kelvane::SystemDataEnvironment(), options.templatePath, options.romPath);
     if (options.midiFiles.empty() && options.play) return Play(places.romPath);
     if (options.midiFiles.empty()) return UsageError("no MIDI file given");
+
+    kelvane::DiskFileSystem files;
+    const kelvane::cli::RunPaths paths{places.templatePath, places.romPath};
+    if (kelvane::cli::OutputsCollide(files, options, paths, problem)) return UsageError(problem);
     // A failure here shows as the engine's own "cannot create" message.
     if (places.romInUserFolder) kelvane::CreateParentFolders(places.romPath);
 
     ConsoleFrontEnd frontEnd;
     frontEnd.templateSearch = TemplateSearchLine(places);
-    kelvane::DiskFileSystem files;
-    for (const std::string& midiFile : options.midiFiles)
-        if (!options.reportJsonPath.empty() && files.SameFile(options.reportJsonPath, midiFile))
-            return UsageError("--report-json would overwrite " + midiFile);
     kelvane::Converter converter(frontEnd, files);
-    converter.SetTemplatePath(places.templatePath);
-    converter.SetRomPath(places.romPath);
 
     bool allConverted = true;
     bool imageWritten = false;
     std::vector<kelvane::ConversionReport> reports;
     for (const std::string& midiFile : options.midiFiles) {
-        const std::string songName =
-            options.songName.empty() ? kelvane::SongNameOfPath(midiFile) : options.songName;
-        kelvane::ConversionReport report = converter.Run(midiFile, songName);
-        if (!report.succeeded) allConverted = false;
-        // Once for each run that wrote its outputs, after its lines.
-        const std::string advice = kelvane::LabelAdvice(songName);
-        if (report.translated && !advice.empty()) kelvane::cli::Print(stderr, advice + "\n");
+        kelvane::ConversionReport report =
+            kelvane::cli::ConvertFile(converter, files, options, paths, midiFile, allConverted);
         imageWritten = imageWritten || report.romReplaced;
         if (options.report) kelvane::cli::Print(stdout, kelvane::ReportTable(report));
         if (!options.reportJsonPath.empty()) reports.push_back(std::move(report));
@@ -166,7 +120,7 @@ int Main(const std::vector<std::string>& arguments) {
     }
     // Away from the program the image is easily lost; say where it went.
     if (imageWritten && places.romInUserFolder)
-        kelvane::cli::Print(stderr, "kelvane: wrote the image to " + places.romPath + "\n");
+        kelvane::cli::Print(stderr, "提示: kelvane wrote the image to " + places.romPath + "\n");
     if (options.play) {
         if (allConverted) return Play(places.romPath);
         kelvane::cli::Print(stderr, "kelvane: not playing, since a conversion failed\n");

@@ -57,7 +57,7 @@ cp "$template" "$work/sys2/kelvane/RZ31ST.bin"
 rm -rf "$XDG_DATA_HOME"
 run music/song.mid
 check "system template: stdout" "$status_lines" "$out"
-check "system template: stderr" "kelvane: wrote the image to $image" "$err"
+check "system template: stderr" "提示: kelvane wrote the image to $image" "$err"
 check "system template: status" 0 "$status"
 check "system template: image" 524288 "$(stat -c %s "$image" 2>/dev/null)"
 check "system template: nothing beside the program" "" "$(ls "$prog" | grep -v -x -e kelvane -e duzer)"
@@ -75,7 +75,7 @@ check "convert and play: emulator's argument" "$image" "$(played)"
 # Without XDG_DATA_HOME the user's folder is ~/.local/share/kelvane.
 out=$(env -u XDG_DATA_HOME "$prog/kelvane" music/song.mid 2>&1)
 check "unset data home" "$status_lines
-kelvane: wrote the image to $HOME/.local/share/kelvane/ROM.BIN" "$out"
+提示: kelvane wrote the image to $HOME/.local/share/kelvane/ROM.BIN" "$out"
 check "unset data home: image" 524288 "$(stat -c %s "$HOME/.local/share/kelvane/ROM.BIN" 2>/dev/null)"
 
 # --rom names the place itself: no line about it.

@@ -50,7 +50,7 @@ out=$(cd "$work" && HOME=$work/home XDG_DATA_HOME= XDG_DATA_DIRS=$root/share \
 check "installed program converts" "MIDI轨道数:6,MIDI节拍数:480
 输出文件:music/song.asm
 转换成功!
-kelvane: wrote the image to $work/home/.local/share/kelvane/ROM.BIN" "$out"
+提示: kelvane wrote the image to $work/home/.local/share/kelvane/ROM.BIN" "$out"
 
 # Another prefix moves everything along.
 rm -rf "$work/root"
