@@ -24,39 +24,39 @@ struct Folder {
 
 TEST(Arranging, ArrangesAndSavesTheArrangedFileWhole) {
     Folder folder;
-    cli::ArrangedFile result = cli::ArrangeMidiFile(folder.files, kSong, "triangle=t1", kSaved);
+    ArrangedFile result = ArrangeMidiFile(folder.files, kSong, "triangle=t1", kSaved);
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(folder.files.Get(kSaved), result.midi);
     EXPECT_EQ(result.report.voices[arrange::kTriangle].notes, 2u);
     EXPECT_EQ(folder.files.Paths().size(), 2u);  // no temporary file left
     EXPECT_EQ(folder.files.openSinks, 0);
 
-    cli::ArrangedFile unsaved = cli::ArrangeMidiFile(folder.files, kSong, "", "");
+    ArrangedFile unsaved = ArrangeMidiFile(folder.files, kSong, "", "");
     ASSERT_TRUE(unsaved.ok);
     EXPECT_EQ(unsaved.report.voices[arrange::kSquare1].notes, 2u);
 }
 
 TEST(Arranging, ReportsEachFailureInWordsAndLeavesTheOldFile) {
     Folder folder;
-    cli::ArrangedFile missing = cli::ArrangeMidiFile(folder.files, "/music/none.mid", "", kSaved);
+    ArrangedFile missing = ArrangeMidiFile(folder.files, "/music/none.mid", "", kSaved);
     EXPECT_FALSE(missing.ok);
     EXPECT_EQ(missing.error, "无法打开MIDI文件");
 
-    cli::ArrangedFile badSpec = cli::ArrangeMidiFile(folder.files, kSong, "bass=t1", kSaved);
+    ArrangedFile badSpec = ArrangeMidiFile(folder.files, kSong, "bass=t1", kSaved);
     EXPECT_FALSE(badSpec.ok);
     EXPECT_EQ(badSpec.error.rfind("无法识别的声道设置: bass=t1", 0), 0u);
 
     folder.files.Put("/music/text.mid", std::string("not a song"));
-    cli::ArrangedFile notMidi = cli::ArrangeMidiFile(folder.files, "/music/text.mid", "", kSaved);
+    ArrangedFile notMidi = ArrangeMidiFile(folder.files, "/music/text.mid", "", kSaved);
     EXPECT_EQ(notMidi.error, "MIDI文件无法识别");
 
     folder.files.failClose.insert(kSaved);
-    cli::ArrangedFile unwritable = cli::ArrangeMidiFile(folder.files, kSong, "", kSaved);
+    ArrangedFile unwritable = ArrangeMidiFile(folder.files, kSong, "", kSaved);
     EXPECT_FALSE(unwritable.ok);
     EXPECT_EQ(unwritable.error, std::string("无法写入编排后的MIDI文件: ") + kSaved);
     EXPECT_FALSE(unwritable.midi.empty());
     folder.files.uncreatable.insert(kSaved);
-    EXPECT_FALSE(cli::ArrangeMidiFile(folder.files, kSong, "", kSaved).ok);
+    EXPECT_FALSE(ArrangeMidiFile(folder.files, kSong, "", kSaved).ok);
 
     EXPECT_EQ(folder.files.Text(kSaved), "old");
     EXPECT_EQ(folder.files.openSinks, 0);

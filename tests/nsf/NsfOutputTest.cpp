@@ -18,7 +18,7 @@ TEST(NsfOutput, WritesTheNsfAndTheWavOfASong) {
     MemoryFileSystem files;
     files.Put("/out/song.nsf", "old");
     Bytes block = ShortSong();
-    std::string error = cli::WriteNsfOutputs(files, block, "song", {"/out/song.nsf", "/out/song.wav"});
+    std::string error = WriteNsfOutputs(files, block, "song", {"/out/song.nsf", "/out/song.wav"});
     ASSERT_EQ(error, "");
     EXPECT_EQ(files.Get("/out/song.nsf"), BuildNsf(block, "song"));
     const Bytes& wav = files.Get("/out/song.wav");
@@ -30,8 +30,8 @@ TEST(NsfOutput, WritesTheNsfAndTheWavOfASong) {
 
 TEST(NsfOutput, WritesOnlyWhatIsAskedFor) {
     MemoryFileSystem files;
-    EXPECT_EQ(cli::WriteNsfOutputs(files, ShortSong(), "song", {"/out/a.nsf", ""}), "");
-    EXPECT_EQ(cli::WriteNsfOutputs(files, ShortSong(), "song", {"", ""}), "");
+    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/out/a.nsf", ""}), "");
+    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"", ""}), "");
     EXPECT_EQ(files.Paths(), (std::vector<std::string>{"/out/a.nsf"}));
 }
 
@@ -39,13 +39,13 @@ TEST(NsfOutput, AFailedWriteKeepsTheOldFileAndSaysWhich) {
     MemoryFileSystem files;
     files.Put("/out/song.wav", "old wav");
     files.failWriteAt["/out/song.wav"] = 0;
-    EXPECT_EQ(cli::WriteNsfOutputs(files, ShortSong(), "song", {"/out/song.nsf", "/out/song.wav"}),
+    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/out/song.nsf", "/out/song.wav"}),
               "cannot write the WAV file /out/song.wav");
     EXPECT_EQ(files.Text("/out/song.wav"), "old wav");
     EXPECT_TRUE(files.Has("/out/song.nsf"));
 
     files.uncreatable.insert("/ro/song.nsf");
-    EXPECT_EQ(cli::WriteNsfOutputs(files, ShortSong(), "song", {"/ro/song.nsf", ""}),
+    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/ro/song.nsf", ""}),
               "cannot write the NSF file /ro/song.nsf");
     EXPECT_FALSE(files.Has("/ro/song.nsf"));
     EXPECT_EQ(files.openSinks, 0);
@@ -53,12 +53,12 @@ TEST(NsfOutput, AFailedWriteKeepsTheOldFileAndSaysWhich) {
 
 TEST(NsfOutput, WavNeedsLibgmeAndABlockOfTheRightSize) {
     MemoryFileSystem files;
-    if (!cli::WavOutputAvailable()) {
-        EXPECT_EQ(cli::WriteNsfOutputs(files, ShortSong(), "song", {"/out/a.nsf", "/out/a.wav"}),
-                  cli::kWavUnavailable);
+    if (!WavOutputAvailable()) {
+        EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/out/a.nsf", "/out/a.wav"}),
+                  kWavUnavailable);
         EXPECT_TRUE(files.Paths().empty());  // a refused WAV writes no NSF either
     }
-    EXPECT_EQ(cli::WriteNsfOutputs(files, Bytes(100), "song", {"/out/a.nsf", ""}),
+    EXPECT_EQ(WriteNsfOutputs(files, Bytes(100), "song", {"/out/a.nsf", ""}),
               "no song block to write as an NSF");
     EXPECT_TRUE(files.Paths().empty());
 }

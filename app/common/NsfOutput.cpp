@@ -4,7 +4,7 @@
 #include "SongLength.h"
 #include "Wav.h"
 
-namespace kelvane::cli {
+namespace kelvane {
 namespace {
 
 bool WriteWhole(FileSystem& files, const std::string& path, const std::vector<std::uint8_t>& data) {
@@ -42,4 +42,4 @@ std::string WriteNsfOutputs(FileSystem& files, const std::vector<std::uint8_t>& 
     return "";
 }
 
-}  // namespace kelvane::cli
+}  // namespace kelvane

@@ -10,7 +10,7 @@
 #include "Arrange.h"
 #include "FileSystem.h"
 
-namespace kelvane::cli {
+namespace kelvane {
 
 struct ArrangedFile {
     bool ok = false;
@@ -26,4 +26,4 @@ struct ArrangedFile {
 ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, const std::string& voiceSpec,
                              const std::string& savePath);
 
-}  // namespace kelvane::cli
+}  // namespace kelvane

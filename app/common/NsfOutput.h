@@ -10,7 +10,7 @@
 
 #include "FileSystem.h"
 
-namespace kelvane::cli {
+namespace kelvane {
 
 struct NsfOutputs {
     std::string nsfPath;  // empty: no NSF
@@ -29,4 +29,4 @@ extern const char kWavUnavailable[];
 std::string WriteNsfOutputs(FileSystem& files, const std::vector<std::uint8_t>& songBlock,
                             const std::string& songName, const NsfOutputs& outputs);
 
-}  // namespace kelvane::cli
+}  // namespace kelvane

@@ -3,7 +3,7 @@
 #include "Messages.h"
 #include "MidiFile.h"
 
-namespace kelvane::cli {
+namespace kelvane {
 namespace {
 
 constexpr char kCannotSaveArranged[] = "无法写入编排后的MIDI文件: ";
@@ -46,4 +46,4 @@ ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, con
     return result;
 }
 
-}  // namespace kelvane::cli
+}  // namespace kelvane
