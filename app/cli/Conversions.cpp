@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "Nsf.h"
 #include "NsfOutput.h"
+#include "RunAdvice.h"
 #include "SongName.h"
 
 namespace kelvane::cli {
@@ -17,13 +18,6 @@ constexpr char kLostNotesHint[] =
     "提示: 这首歌的大部分音符没有进入任何声道(格式0、指挥轨上的音符或一轨多声部); "
     "用 --arrange 把它编排到五个声道\n";
 constexpr char kTooManyTracksHint[] = "提示: 用 --arrange 可以把任意多轨的MIDI文件编排到五个声道\n";
-
-// More than half of the file's notes reach no stream: the song needs arranging.
-bool MostNotesLost(const ConversionReport& report) {
-    std::uint64_t streamed = 0;
-    for (const VoiceReport& voice : report.voices) streamed += voice.notes;
-    return report.fileNotes > 0 && 2 * streamed < report.fileNotes;
-}
 
 void Advise(const ConversionReport& report, const std::string& songName) {
     if (report.translated) {

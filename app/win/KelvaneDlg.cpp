@@ -7,10 +7,15 @@
 #include <vector>
 
 #include "AboutDlg.h"
+#include "Arranging.h"
+#include "DataPaths.h"
 #include "LabelAdvice.h"
-#include "Play.h"
 #include "Messages.h"
+#include "Nsf.h"
+#include "NsfOutput.h"
+#include "Play.h"
 #include "ProgramDirectory.h"
+#include "RunAdvice.h"
 #include "SongName.h"
 #include "WideText.h"
 #include "resource.h"
@@ -22,6 +27,12 @@ const wchar_t kAppName[] = L"Kelvane";
 // Play's boxes, for a hand-off that failed.
 const char kCannotCopyToDevice[] = "无法复制ROM.BIN到设备";
 const char kCannotStartEmulator[] = "无法启动模拟器duzer.exe";
+
+// Where a plain conversion loses the music, the box or the status names the
+// check box that would keep it.
+const char kTooManyTracksHint[] = "请勾选\"自动编排\", 把任何MIDI文件编排到五个声道";
+const char kLostNotesHint[] = "提示: 大部分音符没有进入任何声道, 请勾选\"自动编排\"\n";
+const char kCannotWriteNsf[] = "无法写入NSF文件";
 
 // Icon 128 in the size the system wants for `metricX` x `metricY`, so that
 // the small icon is the drawn 16x16 image rather than the 32x32 one shrunk.
@@ -190,13 +201,40 @@ void CKelvaneDlg::OnOK() {
     kelvane::ConversionRequest request;
     request.midiPath = kelvane::Narrow(midiPath_);
     request.songName = kelvane::Narrow(songName_);
-    request.templatePath = kelvane::ProgramDirectory() + "RZ31ST.bin";
+    request.templatePath = kelvane::ProgramDirectory() + kelvane::kTemplateFileName;
     request.romPath = kelvane::ProgramDirectory() + kelvane::kImageName;
     try {
-        converter_.Run(request);
+        Convert(request);
     } catch (const std::bad_alloc&) {
         // A song too large for the memory at hand ends the run, not the program.
         ShowMessage(kelvane::msg::kOutOfMemory);
+    }
+}
+
+void CKelvaneDlg::Convert(kelvane::ConversionRequest& request) {
+    kelvane::ArrangedFile arranged;
+    if (arrange_) {
+        arranged = kelvane::ArrangeMidiFile(files_, request.midiPath, "", "");
+        if (!arranged.ok) {
+            // Refused before the run: its status starts empty all the same.
+            SetWindowTextW(log_, L"\n\n\n\n\n\n");
+            ResetProgress();
+            ShowMessage(arranged.error);
+            return;
+        }
+        request.midiData = &arranged.midi;
+    }
+    kelvane::ConversionReport report = converter_.Run(request);
+    if (!report.translated) return;
+    const std::string base = kelvane::BasePathOfPath(request.midiPath);
+    if (arrange_) {
+        arranged.report.ApplyTo(report);
+        kelvane::WriteReportFile(files_, base + ".report.txt", report);
+    }
+    if (exportNsf_ && report.succeeded) {
+        const std::string failure = kelvane::WriteNsfOutputs(
+            files_, converter_.EmitSongBlock(kelvane::NsfLabelValues()), request.songName, {base + ".nsf", ""});
+        if (!failure.empty()) ShowMessage(kCannotWriteNsf);
     }
 }
 
@@ -215,7 +253,9 @@ void CKelvaneDlg::OnPlay() {
 void CKelvaneDlg::ShowMessage(const std::string& text) {
     // A plain OK box carries the warning icon, as the framework's message
     // boxes always did.
-    MessageBoxW(hwnd_, kelvane::Widen(text).c_str(), kAppName, MB_OK | MB_ICONEXCLAMATION);
+    std::string shown = text;
+    if (text == kelvane::msg::kTooManyTracks && !arrange_) shown += std::string("\n") + kTooManyTracksHint;
+    MessageBoxW(hwnd_, kelvane::Widen(shown).c_str(), kAppName, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CKelvaneDlg::ReplaceStatusText(const std::string& text, const std::string&) {
@@ -241,10 +281,11 @@ void CKelvaneDlg::ResetProgress() {
 
 // The run asks only when it wrote its outputs; the song name is the one this
 // run was given, as it stands in the file name.
-std::vector<std::string> CKelvaneDlg::StatusAdvice(const kelvane::ConversionReport&) {
+std::vector<std::string> CKelvaneDlg::StatusAdvice(const kelvane::ConversionReport& report) {
+    std::vector<std::string> lines;
+    if (arrange_) lines.push_back(kelvane::ArrangementLine(report) + "\n");
     const std::string advice = kelvane::LabelAdvice(kelvane::Narrow(songName_));
-    if (advice.empty()) {
-        return {};
-    }
-    return {advice + "\n"};
+    if (!advice.empty()) lines.push_back(advice + "\n");
+    if (!arrange_ && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
+    return lines;
 }

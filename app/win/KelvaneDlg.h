@@ -39,6 +39,9 @@ private:
     void OnPlay();
     void OnDropFiles(HDROP drop);
 
+    // One run as the check boxes ask: arranged first, the NSF after.
+    void Convert(kelvane::ConversionRequest& request);
+
     // Takes `path` as the MIDI file, as Browse does when a file is chosen.
     void ChooseMidiFile(const std::wstring& path);
 
