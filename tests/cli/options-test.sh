@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The options past a plain conversion: the report, the arrangement, the NSF
+# and WAV files, and the advice a plain conversion gives where it loses the
+# music.
+set -u
+kelvane=$1 template=$2 example=$3
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0 checks=0
+
+check() {  # check NAME EXPECTED ACTUAL
+    checks=$((checks + 1))
+    if [ "$2" != "$3" ]; then
+        failures=$((failures + 1))
+        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
+    fi
+}
+run() {  # run ARGS...: sets out, err, status
+    out=$("$kelvane" --template "$template" --rom "$work/ROM.BIN" "$@" 2>"$work/stderr"); status=$?
+    err=$(cat "$work/stderr")
+}
+head_of() { head -c "$2" "$1" | od -An -c | tr -s ' '; }
+
+cd "$work"
+python3 "$here/make-midi.py" "$work"
+cp "$example" example.mid
+
+# A format 0 file: plain conversion keeps it byte for byte as before and
+# advises --arrange; arranged, each part lands on its voice.
+run format0.mid
+check "format 0: converts" 0 "$status"
+case $err in 提示:*--arrange*) check "format 0: hint" ok ok ;; *) check "format 0: hint" "提示: ... --arrange" "$err" ;; esac
+run --arrange --report --report-json report.json --save-arranged arranged.mid format0.mid
+check "arranged: status" 0 "$status"
+check "arranged: no hint" "" "$err"
+check "arranged: six tracks saved" "MThd" "$(head -c 4 arranged.mid)"
+check "arranged: track count" "6" "$(od -An -tu1 -j10 -N2 arranged.mid | awk '{print $1 * 256 + $2}')"
+for voice in Square1 Triangle Noise; do
+    notes=$(printf '%s\n' "$out" | awk -v v="$voice" '$1 == v {print $2}')
+    [ "${notes:-0}" -gt 0 ] && check "arranged: $voice has notes" ok ok || check "arranged: $voice has notes" ">0" "$notes"
+done
+python3 - report.json <<'PY' || check "arranged: JSON" ok "bad JSON"
+import json, sys
+r = json.load(open(sys.argv[1]))
+assert [v["voice"] for v in r["voices"]] == ["Square1", "Square2", "Triangle", "Noise", "DPCM"]
+assert r["arranged"] and r["songBlock"]["size"] == 32768 and len(r["tempo"]) == 4
+assert all(set(v["dropped"]) >= {"overlap", "zeroLength", "short", "octave", "fit"} for v in r["voices"])
+assert any(v["sources"] for v in r["voices"])
+PY
+
+# Seven tracks: refused with the box's words and the hint; arranged, it converts.
+run seven.mid
+check "seven: status" 1 "$status"
+check "seven: box" "MIDI轨道数太多" "$(printf '%s\n' "$err" | head -1)"
+case $(printf '%s\n' "$err" | sed -n 2p) in 提示:*--arrange*) check "seven: hint" ok ok ;; *) check "seven: hint" "提示: ... --arrange" "$err" ;; esac
+run --voices square1=t1,dpcm=none seven.mid
+check "seven arranged by hand: status" 0 "$status"
+
+# The NSF and the WAV after a success; a failed conversion writes neither.
+run --nsf song.nsf --wav song.wav example.mid
+check "nsf: status" 0 "$status"
+check "nsf: header" "$(printf 'NESM\032\001')" "$(head -c 6 song.nsf)"
+check "wav: header" "RIFF" "$(head -c 4 song.wav)"
+check "wav: format" "WAVE" "$(tail -c +9 song.wav | head -c 4)"
+rm -f song.nsf song.wav
+printf 'not a midi file' > bad.mid
+run --nsf song.nsf --wav song.wav bad.mid
+check "failed: status" 1 "$status"
+check "failed: no files" "" "$(ls song.nsf song.wav 2>/dev/null)"
+
+# Usage errors, with nothing written: a bad voice spec, one output file for
+# several songs, an output over an input.
+run --voices bass=t1 example.mid
+check "bad --voices: status" 2 "$status"
+run --nsf song.nsf example.mid format0.mid
+check "--nsf with two songs: status" 2 "$status"
+cp example.mid keep.mid
+run --nsf ./keep.mid keep.mid
+check "--nsf over the input: status" 2 "$status"
+check "--nsf over the input: kept" "$(od -An -tx1 "$example")" "$(od -An -tx1 keep.mid)"
+run --wav keep.asm keep.mid
+check "--wav over an output: status" 2 "$status"
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
