@@ -5,15 +5,8 @@ set -u
 kelvane=$1 template=$2 example=$3
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-failures=0 checks=0
 
-check() {  # check NAME EXPECTED ACTUAL
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        failures=$((failures + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 run() {  # run ARGS...: sets out, err, status
     out=$("$kelvane" "$@" 2>"$work/stderr"); status=$?
@@ -169,5 +162,4 @@ run --template "$template" --rom "$work/ROM.BIN" -- -dash.mid
 check "dash file: status" 0 "$status"
 check "dash file: output" 1 "$(ls -- -dash.asm | wc -l)"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -7,15 +7,8 @@ set -u
 kelvane=$1 template=$2 example=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
 
-check() {  # check NAME EXPECTED ACTUAL
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        failures=$((failures + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 run() {  # run ARGS...: the program copy, sets out, err, status
     out=$("$prog/kelvane" "$@" 2>"$work/stderr"); status=$?
@@ -106,5 +99,4 @@ check "portable: user folder untouched" "no" "$( [ -e "$XDG_DATA_HOME" ] && echo
 run --play
 check "portable play: emulator's argument" "$prog/ROM.BIN" "$(played)"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

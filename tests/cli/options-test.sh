@@ -7,15 +7,8 @@ kelvane=$1 template=$2 example=$3
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
 
-check() {  # check NAME EXPECTED ACTUAL
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        failures=$((failures + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 run() {  # run ARGS...: sets out, err, status
     out=$("$kelvane" --template "$template" --rom "$work/ROM.BIN" "$@" 2>"$work/stderr"); status=$?
     err=$(cat "$work/stderr")
@@ -82,5 +75,4 @@ check "--nsf over the input: kept" "$(od -An -tx1 "$example")" "$(od -An -tx1 ke
 run --wav keep.asm keep.mid
 check "--wav over an output: status" 2 "$status"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

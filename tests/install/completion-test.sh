@@ -5,15 +5,8 @@ set -u
 kelvane=$1 completion=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
 
-check() {  # check NAME EXPECTED ACTUAL
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        failures=$((failures + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 # shellcheck source=/dev/null
 source "$completion"
@@ -43,5 +36,4 @@ check "MIDI files after --save-arranged" "" "$(complete_line --save-arranged n)"
 check "nothing offered for a name" "" "$(complete_line --name s)"
 check "a dash word after -- is a file" "--rare.mid" "$(complete_line -- --r)"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

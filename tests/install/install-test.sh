@@ -6,15 +6,8 @@ set -u
 build=$1 template=$2 example=$3 with_man_page=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
 
-check() {  # check NAME EXPECTED ACTUAL
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        failures=$((failures + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 installed() {  # installed PREFIX: the files under DESTDIR, sorted
     DESTDIR=$work/root cmake --install "$build" --prefix "$1" >"$work/log" 2>&1 || cat "$work/log"
@@ -56,5 +49,4 @@ check "installed program converts" "MIDI轨道数:6,MIDI节拍数:480
 rm -rf "$work/root"
 check "files under /usr" "$(sed 's|/usr/local/|/usr/|' <<<"$expected")" "$(installed /usr)"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

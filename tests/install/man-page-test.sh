@@ -3,15 +3,8 @@
 # version is the program's, and the sections a reader looks for are there.
 set -u
 kelvane=$1 page=$2
-failures=0 checks=0
 
-check() {  # check NAME EXPECTED ACTUAL
-    checks=$((checks + 1))
-    if [ "$2" != "$3" ]; then
-        failures=$((failures + 1))
-        printf 'FAIL %s\n--- expected\n%s\n--- actual\n%s\n' "$1" "$2" "$3"
-    fi
-}
+. "$(dirname "$0")/../checks.sh"
 
 # The page as plain text: roff requests and font changes dropped, "\-" as "-".
 plain=$(sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/\\f(CW//g' -e 's/\\[,\/&]//g' "$page")
@@ -57,5 +50,4 @@ if command -v groff >/dev/null; then
     check "groff warnings" "" "$complaints"
 fi
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
