@@ -9,6 +9,7 @@
 #include "OutputSet.h"
 #include "SongBlock.h"
 #include "StatusLines.h"
+#include "SongTables.h"
 #include "StatusLog.h"
 #include "TranslatedSong.h"
 #include "TranslationReport.h"
@@ -152,15 +153,12 @@ ConversionReport Converter::Run(const std::string& midiPath, const std::string& 
 }
 
 std::vector<std::uint8_t> Converter::EmitSongBlock(const LabelValues& labels) const {
-    // Unwritten bytes are ends of streams, so a channel the song lacks plays
-    // nothing when its pointer names the block's last byte.
-    std::vector<std::uint8_t> bytes(SongBlock::kSize, 0xFF);
+    // Unwritten bytes are ends of streams: the pointer of a channel the song
+    // lacks stays $FFFF, and a successful song that reaches $FFFF ends there
+    // with its own end byte, so that channel plays nothing.
+    std::vector<std::uint8_t> bytes(SongBlock::kSize, kEnd);
     SongBlock block(bytes.data(), labels);
     block.Emit(run_->translated);
-    for (int channel = std::max(run_->translated.trackCount, 1); channel < kMaxTracks; ++channel) {
-        bytes[static_cast<std::size_t>(SongBlock::kPointerTable - SongBlock::kBlockStart + 2 * (channel - 1))] = 0xFF;
-        bytes[static_cast<std::size_t>(SongBlock::kPointerTable - SongBlock::kBlockStart + 2 * (channel - 1) + 1)] = 0xFF;
-    }
     return bytes;
 }
 
