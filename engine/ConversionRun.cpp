@@ -25,14 +25,15 @@ struct Converter::State {
     FileSystem& files;
     StatusLog statusLog;
     std::vector<std::uint8_t> midiData;
-    std::vector<std::uint8_t> image;
+    SongImage image;
     MidiSong song;
     TranslatedSong translated;
     LyricList lyrics;
 
     ConversionReport Convert(const ConversionRequest& request);
-    // False when the run ends with a box before its tracks.
-    bool Load(const ConversionRequest& request, ConversionReport& report);
+    // Loads the MIDI bytes and reads the header and the chunk list; false
+    // when the run ends with a box before its tracks.
+    bool LoadMidiFile(const ConversionRequest& request, ConversionReport& report);
     void ConvertTracks(const ConversionRequest& request, OutputSet& outputs, ConversionReport& report);
     void Refuse(const char* message, ConversionReport& report);
 };
@@ -42,7 +43,7 @@ void Converter::State::Refuse(const char* message, ConversionReport& report) {
     report.message = message;
 }
 
-bool Converter::State::Load(const ConversionRequest& request, ConversionReport& report) {
+bool Converter::State::LoadMidiFile(const ConversionRequest& request, ConversionReport& report) {
     if (request.midiData) {
         midiData = *request.midiData;
     } else {
@@ -78,7 +79,7 @@ ConversionReport Converter::State::Convert(const ConversionRequest& request) {
     frontEnd.ResetProgress();
     translated.trackCount = 0;
 
-    if (Load(request, report)) {
+    if (LoadMidiFile(request, report)) {
         report.trackCount = song.trackCount;
         report.division = song.division;
         OutputSet outputs(files);
@@ -94,7 +95,7 @@ ConversionReport Converter::State::Convert(const ConversionRequest& request) {
         }
     }
     midiData = std::vector<std::uint8_t>();
-    image = std::vector<std::uint8_t>();
+    image = SongImage();
     AddWarnings(report);
 
     std::vector<std::string> advice;

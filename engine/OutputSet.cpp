@@ -11,7 +11,7 @@ bool OutputSet::Collide(const std::string& a, const std::string& b) const {
 }
 
 const char* OutputSet::Open(const std::string& midiPath, const std::string& templatePath,
-                            const std::string& romPathIn, std::vector<std::uint8_t>& image) {
+                            const std::string& romPathIn, SongImage& image) {
     std::string base = BasePathOfPath(midiPath);
     asmPath = base + ".asm";
     hPath = base + ".h";
@@ -64,7 +64,7 @@ bool OutputSet::CommitLyrics(const LyricList& lyrics, const std::string& songNam
     return out.Close();
 }
 
-bool OutputSet::CommitImage(const std::vector<std::uint8_t>& image) {
+bool OutputSet::CommitImage(const SongImage& image) {
     bool written = romFile_->Write(image.data(), kImageSize);
     bool closed = written && romFile_->Close();
     romFile_.reset();

@@ -18,6 +18,10 @@ namespace kelvane {
 constexpr std::size_t kImageSize = 0x80000;       // "ROM.BIN" is exactly this long
 constexpr std::size_t kSongBlockOffset = 0x78000;  // where the driver's $8000 lies in the image
 
+// The ROM image: the template's first 512 KB as loaded, with the song block
+// emitted into it, written as "ROM.BIN".
+using SongImage = std::vector<std::uint8_t>;
+
 class OutputSet {
 public:
     explicit OutputSet(FileSystem& files) : files_(files) {}
@@ -29,14 +33,14 @@ public:
     // 512 KB into `image`. nullptr on success; otherwise the text of the box
     // to show, with nothing left behind.
     const char* Open(const std::string& midiPath, const std::string& templatePath, const std::string& romPathIn,
-                     std::vector<std::uint8_t>& image);
+                     SongImage& image);
 
     // .asm and .h replace the old files; false when a write or close failed.
     bool CommitText();
     // Writes the lyric table; false when it cannot be created or written.
     bool CommitLyrics(const LyricList& lyrics, const std::string& songNameGbk);
     // The image replaces the old "ROM.BIN"; false when a write or close failed.
-    bool CommitImage(const std::vector<std::uint8_t>& image);
+    bool CommitImage(const SongImage& image);
     // Removes whatever is still uncommitted.
     void Abandon();
 
