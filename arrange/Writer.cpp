@@ -62,9 +62,9 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
     const std::string name = VoiceName(voice);
     track.At(0).Meta(0x03, name.data(), static_cast<std::uint32_t>(name.size()));
     const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(voice)].notes;
-    const std::uint8_t channel = voice <= kTriangle ? Byte(voice) : Byte(kDrumChannel);
+    const std::uint8_t channel = voice <= kTriangle ? Byte(static_cast<unsigned>(voice)) : Byte(kDrumChannel);
     if (song.programs[static_cast<std::size_t>(voice)] >= 0 && !notes.empty())
-        track.At(0).Put({Byte(0xC0 | channel), Byte(song.programs[static_cast<std::size_t>(voice)])});
+        track.At(0).Put({Byte(0xC0 | channel), Byte(static_cast<unsigned>(song.programs[static_cast<std::size_t>(voice)]))});
 
     static const std::vector<LyricLine> kNone;
     const std::vector<LyricLine>& lyrics = voice == kSquare1 ? song.lyrics : kNone;
@@ -79,7 +79,7 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
         const VoiceNote& note = notes[i];
         lyricsBefore(note.start);
         if (note.volume != kNoVolume)
-            track.At(note.start).Put({Byte(0xB0 | channel), 7, Byte(note.volume)});
+            track.At(note.start).Put({Byte(0xB0 | channel), 7, Byte(static_cast<unsigned>(note.volume))});
         std::uint8_t velocity = std::max<std::uint8_t>(score.notes[note.note].velocity, 1);
         track.At(note.start).Put({Byte(0x90 | channel), note.key, velocity});
         // The engine writes a note at the delta time after its note-off, so an
