@@ -1,6 +1,6 @@
 // The driver's commands that work the dialog as a user would: Convert,
-// Browse, Play, the system menu and the About box, a dropped file, Exit; and
-// the ones that only read it back (status, rect).
+// Browse, Play, the check boxes, the system menu and the About box, a dropped
+// file, Exit; and the ones that only read it back (status, rect).
 #include <windows.h>
 
 #include <shlobj.h>
@@ -131,6 +131,28 @@ int Play() {
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, 1005)));
     CloseBoxesUntilIdle(main);
     PrintStatus(main);
+    return 0;
+}
+
+// Clicks check box `id` when it is not yet in the wanted state, so the
+// button's own click handling (an auto check box toggles itself) does the
+// change, and prints the state it ends in.
+int SetCheck(int id, bool on) {
+    HWND main = RequireMainDialog();
+    HWND box = GetDlgItem(main, id);
+    if (box == nullptr) {
+        Print("FAIL no control " + std::to_string(id));
+        return 1;
+    }
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+    if ((state == BST_CHECKED) != on) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(box, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        Settle(main);
+        SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+    }
+    Print("check " + std::to_string(id) + ": " + (state == BST_CHECKED ? "on" : "off"));
     return 0;
 }
 

@@ -13,6 +13,8 @@
 //   driver convert       Convert; prints each message box, then the status text
 //                        and the progress bar
 //   driver play          Play; prints each message box, the status text and the bar
+//   driver check ID on|off
+//                        clicks check box ID into that state; prints "check ID: on|off"
 //   driver status        the status text and the progress bar
 //   driver sysmenu       opens the system menu and leaves it open
 //   driver about         picks the About item of the system menu; prints the box's texts
@@ -23,6 +25,7 @@
 // The parts: driver-window.cpp (output, finding and reading windows),
 // driver-template.cpp (dialog templates and resources), driver-layout.cpp
 // (the layout command), driver-commands.cpp (the other commands).
+#include <cstdlib>
 #include <string>
 
 #include "driver.h"
@@ -30,18 +33,21 @@
 int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     const std::wstring arg = argc > 2 ? argv[2] : L"";
+    const std::wstring state = argc > 3 ? argv[3] : L"";
     if (command == L"layout" && argc == 3) return driver::Layout(arg);
     if (command == L"browse" && argc == 3) return driver::Browse(arg);
     if (command == L"cancel-browse") return driver::CancelBrowse();
     if (command == L"convert") return driver::Convert();
     if (command == L"play") return driver::Play();
+    if (command == L"check" && argc == 4 && (state == L"on" || state == L"off"))
+        return driver::SetCheck(static_cast<int>(std::wcstol(arg.c_str(), nullptr, 10)), state == L"on");
     if (command == L"status") return driver::Status();
     if (command == L"sysmenu") return driver::SystemMenu();
     if (command == L"about") return driver::About();
     if (command == L"drop" && argc == 3) return driver::Drop(arg);
     if (command == L"exit") return driver::Exit();
     if (command == L"rect") return driver::Rect();
-    driver::Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | status | sysmenu | "
-                  "about | drop PATH | exit | rect");
+    driver::Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | check ID on|off | "
+                  "status | sysmenu | about | drop PATH | exit | rect");
     return 2;
 }

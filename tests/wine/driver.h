@@ -72,6 +72,7 @@ int Convert();                        // the rest: driver-commands.cpp
 int Browse(const std::wstring& path);
 int CancelBrowse();
 int Play();
+int SetCheck(int id, bool on);
 int Status();
 int SystemMenu();
 int About();

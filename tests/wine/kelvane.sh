@@ -12,7 +12,7 @@ drv() {
     return "${PIPESTATUS[0]}"
 }
 
-# Makes the test files (six.mid, seven.mid, RZ31ST.bin) in $WINE_TEST_DIR/files.
+# Makes the test files (six.mid, seven.mid, three.mid, RZ31ST.bin, ...) in $WINE_TEST_DIR/files.
 kelvane_files() {
     KELVANE_FILES="$WINE_TEST_DIR/files"
     python3 "$_kelvane_dir/make-test-files.py" "$KELVANE_FILES"

@@ -5,6 +5,8 @@
               480, with program changes, volumes, notes and lyrics (some in GBK)
   five.mid    the same without its DPCM track: one progress step fewer
   seven.mid   the same with one more channel track: more than the program takes
+  three.mid   format 0: melody, bass and drums on three MIDI channels in the
+              one track, where a plain conversion finds no channel tracks
   bad.mid     not a MIDI file at all
   RZ31ST.bin  a stand-in template ROM, 512 KB of a fixed pattern
 
@@ -99,6 +101,26 @@ def channel_tracks():
     ]
 
 
+def format0_song():
+    """Melody (channel 1), bass (2) and drums (10) interleaved in one track."""
+    events = []  # (tick, 0 for an off so it goes before an on at that tick, bytes)
+
+    def notes(channel, keys, step):
+        for i, key in enumerate(keys):
+            events.append((i * step, 1, bytes((0x90 | channel, key, 100))))
+            events.append((i * step + step - step // 4, 0, bytes((0x80 | channel, key, 0))))
+
+    notes(0, [72, 74, 76, 77, 79, 77, 76, 74], QUARTER)
+    notes(1, [36, 43, 41, 36], 2 * QUARTER)
+    notes(9, [36, 42, 38, 42, 36, 42, 38, 42], QUARTER)
+    track = Track().tempo(0, 500000).program(0, 0, 80).program(0, 1, 33)
+    now = 0
+    for tick, _, data in sorted(events, key=lambda e: (e[0], e[1])):
+        track.event(tick - now, *data)
+        now = tick
+    return track.end(QUARTER)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make-test-files.py DIR")
@@ -114,6 +136,8 @@ def main():
         f.write(midi_file(six))
     with open(os.path.join(out, "seven.mid"), "wb") as f:
         f.write(midi_file(seven))
+    with open(os.path.join(out, "three.mid"), "wb") as f:
+        f.write(midi_file([format0_song()], file_format=0))
     with open(os.path.join(out, "RZ31ST.bin"), "wb") as f:
         f.write(bytes((i * 7 + (i >> 12)) & 0xFF for i in range(TEMPLATE_SIZE)))
 

@@ -30,7 +30,7 @@ expect_eq "Browse cancelled: the path stays" "${seven//\\/\\\\}" "$(field path "
 
 run=$(drv convert)
 printf '%s\n' "$run"
-expect_eq "seven tracks: the box" "Kelvane | MIDI轨道数太多" "$(field box "$run")"
+expect_eq "seven tracks: the box" 'Kelvane | MIDI轨道数太多\n请勾选"自动编排", 把任何MIDI文件编排到五个声道' "$(field box "$run")"
 expect_eq "seven tracks: an empty status, nothing of the run before" '\n\n\n\n\n\n' "$(field status "$run")"
 expect_eq "seven tracks: the bar at 0" "0" "$(field progress "$run" | cut -d' ' -f1)"
 

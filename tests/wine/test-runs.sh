@@ -50,7 +50,7 @@ expect_eq "refused file: the bar back at 0" "0 of 0..5" "$(field progress "$run"
 
 convert six.mid >/dev/null
 convert seven.mid
-expect_eq "seven tracks after a success: the box" "Kelvane | MIDI轨道数太多" "$(field box "$run")"
+expect_eq "seven tracks after a success: the box" 'Kelvane | MIDI轨道数太多\n请勾选"自动编排", 把任何MIDI文件编排到五个声道' "$(field box "$run")"
 expect_eq "seven tracks after a success: an empty status" '\n\n\n\n\n\n' "$(field status "$run")"
 expect_eq "seven tracks after a success: the bar at 0" "0 of 0..6" "$(field progress "$run")"
 

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The two check boxes under the buttons. Without them a format-0 song loses
+# its notes and a seven-track song is refused, and both say which box helps;
+# 自动编排 arranges either onto the five channels, shows what each voice got
+# and leaves a report; 导出NSF writes the song as an NSF, but only after a
+# run that succeeded.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
+. "$here/kelvane.sh"
+
+wine_setup
+kelvane_files
+songs="$WINE_TEST_DIR/songs"
+mkdir -p "$songs"
+cp "$KELVANE_FILES"/{six,seven,three}.mid "$songs/"
+cp "$KELVANE_FILES/six.mid" "$songs/lyrics.mid"
+mkdir "$songs/lyrics.lrc"  # a run that fails after its tracks: no lyric file
+kelvane_start
+
+win=$(wine_path "$songs")
+esc() { printf '%s' "${1//\\/\\\\}"; }   # as the driver prints a path
+ARRANGE=1006
+EXPORT_NSF=1008
+
+# Drops a song onto the dialog and converts it; leaves the findings in $run.
+convert() {  # file name in $songs
+    drv drop "$win\\$1" >/dev/null
+    run=$(drv convert)
+    printf '%s\n' "$run"
+}
+# The status text of the last run, one line a line.
+status_lines() { field status "$run" | sed 's/\\n/\n/g' | grep -v '^$'; }
+line_before_output() { status_lines | grep -B1 '^输出文件:' | head -n1; }
+is_nsf() { [ "$(head -c 5 "$1" 2>/dev/null | od -An -tx1 | tr -d ' ')" = 4e45534d1a ]; }
+
+# ---- Both boxes clear: the plain conversion, and its hints.
+convert three.mid
+expect_eq "format 0, plain: the hint stands just before the output line" \
+    '提示: 大部分音符没有进入任何声道, 请勾选"自动编排"' "$(line_before_output)"
+expect_true "format 0, plain: no report and no NSF" \
+    test ! -e "$songs/three.report.txt" -a ! -e "$songs/three.nsf"
+
+convert seven.mid
+expect_eq "seven tracks, plain: the box names the check box" \
+    'Kelvane | MIDI轨道数太多\n请勾选"自动编排", 把任何MIDI文件编排到五个声道' "$(field box "$run")"
+
+# ---- 导出NSF alone: an NSF after a success, none after a failure.
+expect_eq "导出NSF checked" "check $EXPORT_NSF: on" "$(drv check $EXPORT_NSF on)"
+convert six.mid
+expect_true "NSF, plain success: six.nsf is an NSF" is_nsf "$songs/six.nsf"
+expect_true "NSF, plain: no report without 自动编排" test ! -e "$songs/six.report.txt"
+convert lyrics.mid
+expect_eq "NSF, failed run: it ends in failure" '转换失败!' "$(status_lines | tail -n1)"
+expect_true "NSF, failed run: no NSF" test ! -e "$songs/lyrics.nsf"
+convert seven.mid
+expect_true "NSF, refused run: no NSF" test ! -e "$songs/seven.nsf"
+
+# ---- 自动编排 with 导出NSF: any layout converts.
+expect_eq "自动编排 checked" "check $ARRANGE: on" "$(drv check $ARRANGE on)"
+arranged='^编排: 方波1 [0-9]+音, 方波2 [0-9]+音, 三角波 [0-9]+音, 噪音 [0-9]+击, DPCM [0-9]+击; 歌曲空间 [0-9]+%$'
+for song in seven three; do
+    convert $song.mid
+    expect_eq "$song, arranged: no box" "" "$(field box "$run")"
+    expect_eq "$song, arranged: success" '转换成功!' "$(status_lines | tail -n1)"
+    expect_true "$song, arranged: the arrangement line just before the output line" \
+        grep -qE "$arranged" <<<"$(line_before_output)"
+    report="$songs/$song.report.txt"
+    expect_eq "$song, arranged: the report starts with a byte order mark" efbbbf \
+        "$(head -c 3 "$report" 2>/dev/null | od -An -tx1 | tr -d ' ')"
+    expect_eq "$song, arranged: every report line ends in CR LF" "" \
+        "$(tail -c +4 "$report" 2>/dev/null | grep -nv $'\r$')"
+    expect_true "$song, arranged: $song.nsf is an NSF" is_nsf "$songs/$song.nsf"
+done
+expect_true "format 0, arranged: no hint that notes were lost" \
+    test -z "$(field status "$run" | grep -F '提示: ')"
+
+# The status line and the report count the same notes, and the arrangement
+# keeps all 20 notes of the three-voice song (8 melody, 4 bass, 8 drums).
+shown=$(line_before_output | grep -oE '[0-9]+[音击]' | tr -dc '0-9\n' | paste -sd' ')
+counted=$(tr -d '\r' <"$songs/three.report.txt" |
+    awk '$1 ~ /^(Square1|Square2|Triangle|Noise|DPCM)$/ { printf "%s%s", sep, $2; sep = " " }')
+expect_eq "format 0, arranged: the status counts are the report's" "$counted" "$shown"
+expect_eq "format 0, arranged: every note reaches a voice" 20 "$(awk '{ for (i = 1; i <= NF; ++i) s += $i; print s }' <<<"$shown")"
+
+# The same song through the command line's --arrange --nsf: the same NSF.
+cli="$WINE_TEST_DIR/cli"
+mkdir -p "$cli"
+cp "$KELVANE_CLI" "$KELVANE_FILES/RZ31ST.bin" "$KELVANE_FILES/three.mid" "$cli/"
+wine_run "$cli/kelvane-cli.exe" --arrange --nsf "$(wine_path "$cli")\\three.nsf" \
+    "$(wine_path "$cli/three.mid")" >"$WINE_TEST_DIR/cli.log" 2>&1
+expect_eq "the command line arranges the song too" 0 "$?"
+expect_true "format 0, arranged: the NSF equals the command line's" cmp "$songs/three.nsf" "$cli/three.nsf"
+
+expect_eq "Exit ends the program" "exited" "$(drv exit)"
+wine_finish
