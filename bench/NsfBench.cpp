@@ -56,7 +56,8 @@ void Convert(benchmark::State& state, Fixture& fixture, bool withNsf) {
     for (auto _ : state) {
         bool ok = fixture.converter.Run(kSongPath, "song").succeeded;
         if (withNsf) {
-            Bytes nsf = BuildNsf(fixture.converter.EmitSongBlock(NsfLabelValues()), "song");
+            Bytes nsf = NsfFrame("song");
+            fixture.converter.EmitSongBlock(NsfLabelValues(), nsf.data() + kNsfHeaderSize);
             auto sink = fixture.files.CreateReplacing(kNsfPath);
             ok = ok && sink->Write(nsf.data(), nsf.size()) && sink->Close();
             nsfBytes = nsf.size();

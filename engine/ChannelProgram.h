@@ -44,6 +44,7 @@ struct ChannelProgram {
     std::uint32_t droppedZeroLength = 0;  // tonal notes shorter than one unit
     std::uint32_t noteOns = 0;            // every note-on the track holds
     std::uint64_t units = 0;              // how long the stream plays
+    std::size_t bytes = 0;                // how many song-block bytes the stream takes
 
     void Clear(int channelIndex);
 

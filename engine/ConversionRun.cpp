@@ -158,9 +158,13 @@ std::vector<std::uint8_t> Converter::EmitSongBlock(const LabelValues& labels) co
     // lacks stays $FFFF, and a successful song that reaches $FFFF ends there
     // with its own end byte, so that channel plays nothing.
     std::vector<std::uint8_t> bytes(SongBlock::kSize, kEnd);
-    SongBlock block(bytes.data(), labels);
-    block.Emit(run_->translated);
+    EmitSongBlock(labels, bytes.data());
     return bytes;
+}
+
+void Converter::EmitSongBlock(const LabelValues& labels, std::uint8_t* block) const {
+    SongBlock emitter(block, labels);
+    emitter.Emit(run_->translated);
 }
 
 std::string Converter::StatusText() const { return run_->statusLog.Text(); }

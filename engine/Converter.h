@@ -46,6 +46,8 @@ public:
     // The last run's song block emitted again with other label values (for a
     // player): 32 KB from $8000. Channels the song lacks point at an end byte.
     std::vector<std::uint8_t> EmitSongBlock(const LabelValues& labels) const;
+    // The same into 32 KB of the caller's, filled with end bytes ($FF).
+    void EmitSongBlock(const LabelValues& labels, std::uint8_t* block) const;
 
     // The status text as the front end was last told it.
     std::string StatusText() const;

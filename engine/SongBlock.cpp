@@ -38,7 +38,16 @@ void SongBlock::Emit(const TranslatedSong& song) {
 
 void SongBlock::EmitProgram(const ChannelProgram& program) {
     const int channel = program.channel;
+    const std::size_t before = streamBytes[static_cast<std::size_t>(trackIndex_)];
     for (const Command& command : program.commands) {
+        // Once the block is full nothing more is stored: the rest of the
+        // stream only moves the cursor, by the bytes it would take.
+        if (overflowTrack >= 0) {
+            const std::size_t rest = program.bytes - (streamBytes[static_cast<std::size_t>(trackIndex_)] - before);
+            writeCursor_ = static_cast<std::uint16_t>(writeCursor_ + rest);
+            streamBytes[static_cast<std::size_t>(trackIndex_)] += rest;
+            return;
+        }
         switch (command.op) {
             case Op::kWaits:
                 PutSongByte(static_cast<std::uint8_t>(kWait + command.a));

@@ -68,9 +68,17 @@ std::string NsfSongName(const std::string& utf8) {
 std::vector<std::uint8_t> BuildNsf(const std::vector<std::uint8_t>& songBlock,
                                    const std::string& songNameUtf8) {
     if (songBlock.size() != kSongBlockSize) return {};
-    std::vector<std::uint8_t> nsf;
-    nsf.reserve(kNsfHeaderSize + kSongBlockSize + kNsfBankSize);
-    nsf.resize(kNsfHeaderSize, 0);
+    std::vector<std::uint8_t> nsf = NsfFrame(songNameUtf8);
+    std::memcpy(nsf.data() + kNsfHeaderSize, songBlock.data(), kSongBlockSize);
+    return nsf;
+}
+
+// One allocation and one fill: the song block's end bytes are what a block
+// the song does not reach holds, and the header's zeros are set over them.
+std::vector<std::uint8_t> NsfFrame(const std::string& songNameUtf8) {
+    constexpr std::uint8_t kEndOfStream = 0xFF;
+    std::vector<std::uint8_t> nsf(kNsfHeaderSize + kSongBlockSize + kNsfBankSize, kEndOfStream);
+    std::memset(nsf.data(), 0, kNsfHeaderSize);
     std::memcpy(nsf.data(), "NESM\x1A", 5);
     nsf[kVersion] = 1;
     nsf[kSongCount] = 1;
@@ -90,8 +98,7 @@ std::vector<std::uint8_t> BuildNsf(const std::vector<std::uint8_t>& songBlock,
         nsf[kBanks + window] = static_cast<std::uint8_t>(window);
     nsf[kBanks + kSongBanks - 1] = kDriverBankNumber;
 
-    nsf.insert(nsf.end(), songBlock.begin(), songBlock.end());
-    nsf.insert(nsf.end(), kDriverBank, kDriverBank + kNsfBankSize);
+    std::memcpy(nsf.data() + kNsfHeaderSize + kSongBlockSize, kDriverBank, kNsfBankSize);
     return nsf;
 }
 

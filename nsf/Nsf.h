@@ -16,6 +16,11 @@ constexpr std::size_t kNsfHeaderSize = 0x80;
 constexpr std::uint16_t kNsfPlayPeriodUs = 20000;  // 50 frames a second
 constexpr char kNsfArtist[] = "Kelvane";
 
+// An NSF with its song block still to be emitted in place: the header (one
+// PAL song named after `songNameUtf8`), kSongBlockSize end bytes at
+// kNsfHeaderSize, and the driver's bank.
+std::vector<std::uint8_t> NsfFrame(const std::string& songNameUtf8);
+
 // The NSF of a song block whose labels carry NsfLabelValues: one PAL song
 // named after `songNameUtf8`. Empty when the block is not kSongBlockSize long.
 std::vector<std::uint8_t> BuildNsf(const std::vector<std::uint8_t>& songBlock,

@@ -6,7 +6,6 @@
 #include "Console.h"
 #include "LabelAdvice.h"
 #include "Messages.h"
-#include "Nsf.h"
 #include "NsfOutput.h"
 #include "RunAdvice.h"
 #include "SongName.h"
@@ -89,7 +88,7 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
     if (!report.succeeded) ok = false;
 
     if (report.succeeded && (!options.nsfPath.empty() || !options.wavPath.empty())) {
-        const std::string failure = WriteNsfOutputs(files, converter.EmitSongBlock(NsfLabelValues()),
+        const std::string failure = WriteNsfOutputs(files, converter,
                                                     request.songName, {options.nsfPath, options.wavPath});
         if (!failure.empty()) {
             Print(stderr, "kelvane: " + failure + "\n");

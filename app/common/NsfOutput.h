@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Converter.h"
 #include "FileSystem.h"
 
 namespace kelvane {
@@ -28,5 +29,10 @@ extern const char kWavUnavailable[];
 // or what failed.
 std::string WriteNsfOutputs(FileSystem& files, const std::vector<std::uint8_t>& songBlock,
                             const std::string& songName, const NsfOutputs& outputs);
+
+// The same for the song of the converter's last run, emitted with
+// NsfLabelValues straight into the NSF.
+std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
+                            const NsfOutputs& outputs);
 
 }  // namespace kelvane

@@ -11,7 +11,6 @@
 #include "DataPaths.h"
 #include "LabelAdvice.h"
 #include "Messages.h"
-#include "Nsf.h"
 #include "NsfOutput.h"
 #include "Play.h"
 #include "ProgramDirectory.h"
@@ -233,7 +232,7 @@ void CKelvaneDlg::Convert(kelvane::ConversionRequest& request) {
     }
     if (exportNsf_ && report.succeeded) {
         const std::string failure = kelvane::WriteNsfOutputs(
-            files_, converter_.EmitSongBlock(kelvane::NsfLabelValues()), request.songName, {base + ".nsf", ""});
+            files_, converter_, request.songName, {base + ".nsf", ""});
         if (!failure.empty()) ShowMessage(kCannotWriteNsf);
     }
 }
