@@ -43,7 +43,7 @@ FileSystem::ReadResult DiscardingFileSystem::ReadWhole(const std::string& path, 
     return ReadResult::kRead;
 }
 
-bool DiscardingFileSystem::ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) {
+bool DiscardingFileSystem::ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) {
     auto found = inputs_.find(path);
     if (found == inputs_.end()) return false;
     data.assign(found->second->begin(), found->second->begin() + static_cast<long>(std::min(size, found->second->size())));

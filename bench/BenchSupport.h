@@ -51,7 +51,7 @@ public:
     const std::map<std::string, OutputCounts>& Outputs() const { return outputs_; }
 
     ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize, std::vector<std::uint8_t>& data) override;
-    bool ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) override;
+    bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) override;
     std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
 

@@ -89,19 +89,21 @@ std::string UniqueSuffix() {
 namespace {
 
 // Opens a regular file and tells its size in 64 bits, on the 32-bit build too.
+// One look at the file answers both questions.
 bool OpenRegular(const std::string& path, std::ifstream& stream, std::uint64_t& size) {
     if (path.empty()) return false;
-    fs::path native = NativePath(path);
     std::error_code error;
-    if (!fs::is_regular_file(native, error)) return false;
-    std::uintmax_t length = fs::file_size(native, error);
+    const fs::directory_entry entry(NativePath(path), error);
+    if (error || !entry.is_regular_file(error) || error) return false;
+    std::uintmax_t length = entry.file_size(error);
     if (error) return false;
-    stream.open(native, std::ios::binary);
+    stream.open(entry.path(), std::ios::binary);
     size = length;
     return static_cast<bool>(stream);
 }
 
-bool ReadInto(std::ifstream& stream, std::size_t size, std::vector<std::uint8_t>& data) {
+template <typename Buffer>
+bool ReadInto(std::ifstream& stream, std::size_t size, Buffer& data) {
     data.resize(size);
     if (size > 0 && !stream.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(size))) {
         data.clear();
@@ -122,7 +124,7 @@ FileSystem::ReadResult DiskFileSystem::ReadWhole(const std::string& path, std::u
     return ReadInto(stream, static_cast<std::size_t>(size), data) ? ReadResult::kRead : ReadResult::kCannotOpen;
 }
 
-bool DiskFileSystem::ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) {
+bool DiskFileSystem::ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) {
     data.clear();
     std::ifstream stream;
     std::uint64_t fileSize = 0;

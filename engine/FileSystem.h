@@ -9,9 +9,34 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvane {
+
+// Leaves the bytes of a resize uninitialised: a buffer that one read fills
+// whole is then written once, not zeroed first.
+template <typename T>
+struct DefaultInitAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = DefaultInitAllocator<U>;
+    };
+    DefaultInitAllocator() = default;
+    template <typename U>
+    DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* place) noexcept {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* place, Args&&... args) {
+        ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+    }
+};
+
+// The ROM image, read from the template: 512 KB that a read fills.
+using ImageBuffer = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
 
 // One output file being written. Every call reports success; a failed write
 // leaves the sink failed, and Close still has to be called to release it.
@@ -40,7 +65,7 @@ public:
 
     // Reads the first `size` bytes of a regular file, or all of a shorter
     // one. False when it cannot be opened or read.
-    virtual bool ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) = 0;
+    virtual bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) = 0;
 
     // Creates or truncates a file. nullptr when it cannot be created.
     virtual std::unique_ptr<ByteSink> Create(const std::string& path) = 0;
@@ -60,7 +85,7 @@ class DiskFileSystem : public FileSystem {
 public:
     ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize,
                          std::vector<std::uint8_t>& data) override;
-    bool ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) override;
+    bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) override;
     std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;

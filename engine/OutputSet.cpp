@@ -6,8 +6,25 @@
 
 namespace kelvane {
 
+namespace {
+
+// The last part of a path, for a comparison that ignores ASCII case.
+std::string NameOf(const std::string& path) {
+    std::size_t start = path.size();
+    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+    std::string name = path.substr(start);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
+}  // namespace
+
+// Outputs replace their files by a rename, so only an output that is the very
+// directory entry of another file can lose it, and such an entry has the same
+// name: the file system is asked only then.
 bool OutputSet::Collide(const std::string& a, const std::string& b) const {
-    return !a.empty() && !b.empty() && files_.SameFile(a, b);
+    return !a.empty() && !b.empty() && NameOf(a) == NameOf(b) && files_.SameFile(a, b);
 }
 
 const char* OutputSet::Open(const std::string& midiPath, const std::string& templatePath,

@@ -20,7 +20,7 @@ constexpr std::size_t kSongBlockOffset = 0x78000;  // where the driver's $8000 l
 
 // The ROM image: the template's first 512 KB as loaded, with the song block
 // emitted into it, written as "ROM.BIN".
-using SongImage = std::vector<std::uint8_t>;
+using SongImage = ImageBuffer;
 
 class OutputSet {
 public:

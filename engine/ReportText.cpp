@@ -1,14 +1,18 @@
 #include "ReportText.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace kelvane {
 namespace {
 
+// Rounds a length, never negative, to the nearest whole number. Written out:
+// std::llround alone would make the command line load the maths library at
+// every start.
+long long Rounded(double value) { return static_cast<long long>(value + 0.5); }
+
 // Hundredths without the C library's locale: the length is counted in 1/50 s.
 std::string Seconds(double seconds) {
-    long long hundredths = std::llround(seconds * 100);
+    long long hundredths = Rounded(seconds * 100);
     std::string fraction = std::to_string(hundredths % 100);
     return std::to_string(hundredths / 100) + "." + (fraction.size() < 2 ? "0" : "") + fraction;
 }
@@ -41,7 +45,7 @@ std::string Number(std::uint64_t value) { return std::to_string(value); }
 }  // namespace
 
 std::string MinutesAndSeconds(double seconds) {
-    long long whole = std::llround(seconds);
+    long long whole = Rounded(seconds);
     std::string ss = std::to_string(whole % 60);
     return std::to_string(whole / 60) + ":" + (ss.size() < 2 ? "0" : "") + ss;
 }

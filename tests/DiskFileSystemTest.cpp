@@ -45,10 +45,11 @@ TEST_F(DiskFiles, ReadWholeTakesRegularFilesOnly) {
     ASSERT_EQ(files.ReadWhole(Path("歌曲.mid"), 7, data), Result::kRead);
     EXPECT_EQ(std::string(data.begin(), data.end()), "MThd\r\n\x1A");
     EXPECT_EQ(files.ReadWhole(Path("歌曲.mid"), 6, data), Result::kTooLarge);
-    EXPECT_TRUE(files.ReadPrefix(Path("歌曲.mid"), 4, data));
-    EXPECT_EQ(std::string(data.begin(), data.end()), "MThd");
-    EXPECT_TRUE(files.ReadPrefix(Path("歌曲.mid"), 100, data));
-    EXPECT_EQ(data.size(), 7u);
+    ImageBuffer prefix;
+    EXPECT_TRUE(files.ReadPrefix(Path("歌曲.mid"), 4, prefix));
+    EXPECT_EQ(std::string(prefix.begin(), prefix.end()), "MThd");
+    EXPECT_TRUE(files.ReadPrefix(Path("歌曲.mid"), 100, prefix));
+    EXPECT_EQ(prefix.size(), 7u);
     std::ofstream(fs::u8path(Path("empty.mid")));
     EXPECT_EQ(files.ReadWhole(Path("empty.mid"), 100, data), Result::kRead);
     EXPECT_TRUE(data.empty());

@@ -79,7 +79,7 @@ FileSystem::ReadResult MemoryFileSystem::ReadWhole(const std::string& path, std:
     return ReadResult::kRead;
 }
 
-bool MemoryFileSystem::ReadPrefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& data) {
+bool MemoryFileSystem::ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) {
     auto found = files_.find(path);
     if (found == files_.end() || unreadable.count(path)) return false;
     data.assign(found->second.begin(), found->second.begin() + static_cast<long>(std::min(size, found->second.size())));
