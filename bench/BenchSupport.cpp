@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -46,7 +47,9 @@ FileSystem::ReadResult DiscardingFileSystem::ReadWhole(const std::string& path, 
 bool DiscardingFileSystem::ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) {
     auto found = inputs_.find(path);
     if (found == inputs_.end()) return false;
-    data.assign(found->second->begin(), found->second->begin() + static_cast<long>(std::min(size, found->second->size())));
+    // One copy into the buffer, as a read from disk fills it.
+    data.resize(std::min(size, found->second->size()));
+    if (!data.empty()) std::memcpy(data.data(), found->second->data(), data.size());
     return true;
 }
 

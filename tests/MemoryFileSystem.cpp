@@ -1,6 +1,7 @@
 #include "MemoryFileSystem.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace kelvane::test {
@@ -82,7 +83,9 @@ FileSystem::ReadResult MemoryFileSystem::ReadWhole(const std::string& path, std:
 bool MemoryFileSystem::ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) {
     auto found = files_.find(path);
     if (found == files_.end() || unreadable.count(path)) return false;
-    data.assign(found->second.begin(), found->second.begin() + static_cast<long>(std::min(size, found->second.size())));
+    // One copy into the buffer, as a read from disk fills it.
+    data.resize(std::min(size, found->second.size()));
+    if (!data.empty()) std::memcpy(data.data(), found->second.data(), data.size());
     return true;
 }
 
