@@ -46,8 +46,19 @@ struct RunCount {
     bool converted = false;
 };
 
-// Allocations of the second of two runs with one Converter, as a front end
-// that converts again and again sees them.
+// Runs `once` twice and counts the allocations of the second run: what a
+// front end that converts again and again sees. Returns what the run said.
+template <typename Run>
+bool CountSecondRun(Run once, std::size_t& counted) {
+    once();
+    allocations = 0;
+    counting = true;
+    bool ok = once();
+    counting = false;
+    counted = allocations;
+    return ok;
+}
+
 RunCount CountRun(std::size_t songSize) {
     RunCount result;
     Bytes song = LargeSong(songSize, &result.events);
@@ -58,12 +69,8 @@ RunCount CountRun(std::size_t songSize) {
     files.Put(kSongPath, song);
     Converter converter(frontEnd, files);
     UseBenchPaths(converter);
-    converter.Run(kSongPath, "song");
-    allocations = 0;
-    counting = true;
-    result.converted = converter.Run(kSongPath, "song").succeeded;
-    counting = false;
-    result.allocations = allocations;
+    result.converted = CountSecondRun([&] { return converter.Run(kSongPath, "song").succeeded; },
+                                      result.allocations);
     return result;
 }
 
@@ -87,12 +94,7 @@ RunCount CountArrangement(std::size_t songSize) {
     RunCount result;
     Bytes song = BandSong(songSize, &result.events);
     arrange::VoiceAssignment automatic;
-    arrange::Arrange(song, automatic);
-    allocations = 0;
-    counting = true;
-    result.converted = arrange::Arrange(song, automatic).ok;
-    counting = false;
-    result.allocations = allocations;
+    result.converted = CountSecondRun([&] { return arrange::Arrange(song, automatic).ok; }, result.allocations);
     return result;
 }
 

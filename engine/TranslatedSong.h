@@ -15,8 +15,6 @@ struct TranslatedSong {
     int trackCount = 0;
     std::array<ChannelProgram, kMaxTracks> programs;
     int tempo[4] = {4, 4, 4, 4};
-
-    bool EveryTrackTranslated() const;
 };
 
 // Translates every track of `song` (at most kMaxTracks) from `data`, calling

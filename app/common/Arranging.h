@@ -1,4 +1,4 @@
-// The command line's arrangement step: a MIDI file read, arranged with a
+// The front ends' arrangement step: a MIDI file read, arranged with a
 // voice spec, and, when asked, the arranged file written beside it for a
 // sequencer. The caller converts the returned bytes.
 #pragma once

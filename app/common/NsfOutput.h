@@ -1,7 +1,7 @@
 // What --nsf and --wav write after a successful conversion: the song as an
 // NSF played by our own driver, and a WAV preview rendered from that NSF.
-// The command line calls WriteNsfOutputs with the song block that the engine
-// emitted with NsfLabelValues.
+// Both front ends call WriteNsfOutputs with the converter of a successful
+// run, whose song block it emits with NsfLabelValues straight into the NSF.
 #pragma once
 
 #include <cstdint>
