@@ -5,6 +5,9 @@
 ; from the song's start on every channel alike. At the start of a unit, each
 ; channel whose last command has run out reads commands until one takes time
 ; (a wait or a tonal note) or the stream ends.
+;
+; A note that the same note follows straight away falls silent for its last
+; frame: otherwise the two would sound as one.
 
 .include "Driver.inc"
 
@@ -15,6 +18,7 @@ chanWait:       .res CHANNELS   ; units left of the command that holds the chann
 chanFlags:      .res CHANNELS
 chanVolume:     .res CHANNELS
 chanDuty:       .res CHANNELS   ; duty bits as $4000 takes them
+chanNote:       .res TRIANGLE + 1  ; the note sounding: octave * 12 + pitch class
 lastHigh:       .res TRIANGLE + 1  ; timer high bits last written, $FF for none
 unitFrames:     .res 4          ; frames of the units k mod 4 = 0 to 3
 unitPhase:      .res 1          ; k mod 4 of the next unit
@@ -77,7 +81,7 @@ percOwner:      .res 1          ; the channel whose volume scales the hit
         dex
         bpl @high
 
-        lda #$0F
+        lda #ENABLE_VOICES
         sta APU_ENABLE
         lda #FRAME_NO_IRQ
         sta APU_FRAME
@@ -125,7 +129,35 @@ percOwner:      .res 1          ; the channel whose volume scales the hit
         sta unitPhase
         jmp @unit
 @count: dec framesLeft
+        jmp CutRepeats
 @done:  rts
+.endproc
+
+; After a frame of a unit: when the next frame starts a unit, a tonal note
+; that ends there and is followed by the same note stops now, so that the
+; repeat starts from silence. A note that started in this frame keeps it: a
+; note of one frame would not sound at all.
+.proc CutRepeats
+        ldx #TRIANGLE
+@chan:  lda chanFlags,x
+        tay
+        and #<~FLAG_FRESH
+        sta chanFlags,x
+        lda framesLeft
+        bne @next
+        tya
+        and #FLAG_ENDED | FLAG_SOUNDING | FLAG_FRESH
+        cmp #FLAG_SOUNDING
+        bne @next
+        lda chanWait,x
+        bne @next
+        jsr PeekNote
+        cmp chanNote,x
+        bne @next
+        jsr Silence
+@next:  dex
+        bpl @chan
+        rts
 .endproc
 
 ; Starts a unit on every channel. Carry set when every channel has ended.
@@ -202,6 +234,46 @@ percOwner:      .res 1          ; the channel whose volume scales the hit
         bcs @done
         jmp Silence
 @done:  rts
+.endproc
+
+; The note (octave * 12 + pitch class) that channel X's stream plays next,
+; or NO_NOTE when a wait, a rest, volume 0, a silence or the end comes
+; first. The stream stays where it was. Keeps X.
+.proc PeekNote
+        lda chanPtrLo,x
+        pha
+        lda chanPtrHi,x
+        pha
+@next:  jsr ReadByte
+        bcs @none
+        cmp #CMD_TIMBRE
+        bcc @none               ; a wait: the note goes on
+        cmp #CMD_VOLUME
+        beq @none               ; volume 0: the next note is silent anyway
+        cmp #CMD_NOTE
+        bcc @next               ; a timbre or another volume
+        cmp #CMD_PAST_NOTES
+        bcs @none
+        and #$0F
+        cmp #PITCHES
+        bcs @none
+        sta scratch
+        jsr ReadByte
+        bcs @none
+        and #$07
+        tay
+        lda scratch
+        clc
+        adc Times12,y
+        bcc @found              ; always
+@none:  lda #NO_NOTE
+@found: tay
+        pla
+        sta chanPtrHi,x
+        pla
+        sta chanPtrLo,x
+        tya
+        rts
 .endproc
 
 ; The next byte of channel X's stream in A, carry clear; carry set when the

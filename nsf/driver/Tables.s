@@ -47,3 +47,33 @@ Presets:
         preset   $0E,   $F0,   $50  ; 12 low kick          3
         preset   $04,   $C0,   $40  ; 13 side stick        3
         preset   $86,   $B0,   $16  ; 14 cowbell           8
+
+
+; DPCM's samples by preset: the DMC rate index ($80: no sample, the hit goes
+; to the noise channel), and what $4012 and $4013 take. One tom sample plays
+; every tom, lower at lower rates.
+NO_SAMPLE = $80
+.define DMC_START(sample) <((sample - $C000) >> 6)
+;                 0 kick            1 snare            2-5 toms, low to high
+SampleRate:
+        .byte     12,               13,                9, 10, 11, 12
+        ;         6 to 11: hats, crash, clap, ride, tambourine
+        .byte     NO_SAMPLE, NO_SAMPLE, NO_SAMPLE, NO_SAMPLE, NO_SAMPLE, NO_SAMPLE
+        ;         12 low kick       13 side stick      14 cowbell
+        .byte     10,               15,                NO_SAMPLE
+SampleAddress:
+        .byte     DMC_START KickSample, DMC_START SnareSample
+        .repeat 4
+        .byte     DMC_START TomSample
+        .endrepeat
+        .res 6
+        .byte     DMC_START KickSample, DMC_START SnareSample, 0
+SampleLength:
+        .byte     KICK_LENGTH, SNARE_LENGTH, TOM_LENGTH, TOM_LENGTH, TOM_LENGTH, TOM_LENGTH
+        .res 6
+        .byte     KICK_LENGTH, SNARE_LENGTH, 0
+
+; The DMC reads its samples from $C000 up, in 64-byte steps: the driver's
+; own bank at $F000 holds them, which nothing switches out.
+.segment "SAMPLES"
+.include "Samples.inc"

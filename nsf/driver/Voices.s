@@ -1,6 +1,7 @@
 ; What the commands do to the sound chip: tonal notes on the squares and the
-; triangle, volume and duty, silence, and the percussion hits that Noise and
-; DPCM both play on the noise channel.
+; triangle, volume and duty, silence, and the percussion hits: DPCM's
+; samples on the DMC, and the hits that Noise and DPCM play on the noise
+; channel.
 
 .include "Driver.inc"
 
@@ -12,8 +13,9 @@ periodHi:       .res 1
 
 ; Channel X (0 to 2) plays pitch class A (0 to 14) with the operand that
 ; follows: bits 7-3 the length - 1, bits 2-0 the octave. Pitch classes 12 to
-; 14 name no note and rest for the length. Carry set when the operand lies
-; past the song block.
+; 14 name no note and rest for the length, and so does a note below what the
+; timer can sound: raising it by an octave would hide the stream's fault.
+; Carry set when the operand lies past the song block.
 .proc TonalNote
         sta scratch
         jsr ReadByte
@@ -29,50 +31,73 @@ periodHi:       .res 1
         and #$07
         tay
         lda scratch
-        cmp #12
+        cmp #PITCHES
         bcs @rest
         adc Times12,y
+        sta chanNote,x
         tay
         cpx #TRIANGLE
         beq @triangle
-
+        lda SquarePeriodHi,y
+        cmp #UNSOUNDABLE
+        beq @rest
+        sta periodHi
         lda SquarePeriodLo,y
         sta periodLo
-        lda SquarePeriodHi,y
-        sta periodHi
         txa
         asl a
         asl a
         tay
         lda periodLo
         sta SQ_TIMER_LO,y
+        jsr Restarts
+        bcc @sound
         lda periodHi
-        ; Writing the high byte restarts the wave: a click, so only on a change.
-        cmp lastHigh,x
-        beq @sound
         sta lastHigh,x
         ora #LENGTH_LOAD
         sta SQ_TIMER_HI,y
         jmp @sound
 
 @triangle:
+        lda TrianglePeriodHi,y
+        cmp #UNSOUNDABLE
+        beq @rest
+        sta periodHi
         lda TrianglePeriodLo,y
         sta TRI_TIMER_LO
-        lda TrianglePeriodHi,y
-        cmp lastHigh+TRIANGLE
-        beq @sound
+        jsr Restarts
+        bcc @sound
+        lda periodHi
         sta lastHigh+TRIANGLE
         ora #LENGTH_LOAD
         sta TRI_TIMER_HI
 
 @sound: lda chanFlags,x
-        ora #FLAG_SOUNDING
+        ora #FLAG_SOUNDING | FLAG_FRESH
         sta chanFlags,x
         jsr ApplyVolume
         clc
 @done:  rts
 @rest:  jsr Silence
         clc
+        rts
+.endproc
+
+; Carry set when channel X's new note writes the timer's high byte: always
+; when it starts from silence, and so restarts the square's wave, otherwise
+; only when the byte changes, as writing it clicks. Keeps X and Y.
+.proc Restarts
+        lda chanFlags,x
+        and #FLAG_SOUNDING
+        beq @yes
+        lda chanVolume,x
+        beq @yes
+        lda periodHi
+        cmp lastHigh,x
+        beq @no
+@yes:   sec
+        rts
+@no:    clc
         rts
 .endproc
 
@@ -109,7 +134,12 @@ periodHi:       .res 1
         rts
 
 @percussion:
-        cpx percOwner
+        cpx #DPCM
+        bne @owner
+        lda chanVolume,x
+        bne @owner
+        jsr StopSample          ; volume 0 silences DPCM's sample too
+@owner: cpx percOwner
         bne @done
         jmp PercussionOut
 @done:  rts
@@ -124,7 +154,10 @@ periodHi:       .res 1
         bcs @percussion
         jmp ApplyVolume
 @percussion:
-        cpx percOwner
+        cpx #DPCM
+        bne @owner
+        jsr StopSample
+@owner: cpx percOwner
         bne @done
         lda #0
         sta percLevel
@@ -132,10 +165,27 @@ periodHi:       .res 1
 @done:  rts
 .endproc
 
-; Channel X (Noise or DPCM) hits preset A (0 to 14). Noise is read before
-; DPCM in every unit, so when both hit at once DPCM's hit is the one heard.
+; Keeps X and Y.
+.proc StopSample
+        lda #ENABLE_VOICES
+        sta APU_ENABLE
+        rts
+.endproc
+
+; Channel X (Noise or DPCM) hits preset A (0 to 14). DPCM plays the
+; preset's sample on the DMC when it has one; every other hit goes to the
+; noise channel and starts its level afresh, even in a louder hit's tail.
+; Noise is read before DPCM in every unit, so when both hit the noise
+; channel at once DPCM's hit is the one heard.
 .proc Hit
         sta scratch
+        cpx #DPCM
+        bne @noise
+        tay
+        lda SampleRate,y
+        bpl Sample
+        lda scratch
+@noise:
         asl a
         adc scratch             ; three bytes a preset
         tay
@@ -149,6 +199,28 @@ periodHi:       .res 1
         sta percDrop
         stx percOwner
         jmp PercussionOut
+.endproc
+
+; DPCM plays preset Y's sample at rate A, unless its volume is 0: the DMC
+; has no volume of its own. The DMC starts from level 0, where the samples
+; begin and end, so that a hit cut short leaves no level behind.
+.proc Sample
+        pha
+        jsr StopSample
+        pla
+        ldy chanVolume,x
+        beq @done
+        ldy scratch
+        sta DMC_RATE
+        lda #0
+        sta DMC_LEVEL
+        lda SampleAddress,y
+        sta DMC_ADDRESS
+        lda SampleLength,y
+        sta DMC_LENGTH
+        lda #ENABLE_VOICES | ENABLE_DMC
+        sta APU_ENABLE
+@done:  rts
 .endproc
 
 ; Once a frame: the hit dies away.

@@ -1,26 +1,29 @@
 #!/usr/bin/env python3
-"""Writes Periods.inc, the driver's PAL timer periods (run it from this folder).
+"""Writes Periods.inc, the driver's PAL timer periods (run it from this folder;
+`--check` only compares with the file there).
 
 A stream note (pitch class pc, octave o) is MIDI note 24 + 12 o + pc on the
 squares and 12 o + pc on the triangle. A square at timer period t sounds at
 CPU / (16 (t + 1)), the triangle at CPU / (32 (t + 1)); t is rounded to the
-nearest whole period. The timer has 11 bits: a note too low for it is raised
-by octaves until it fits, so it keeps its pitch class.
+nearest whole period. The timer has 11 bits: a note too low for it (square
+notes below G#1, triangle notes below G#0) gets the high byte UNSOUNDABLE,
+which the driver plays as a rest. Raising it would hide an octave error that
+whoever wrote the stream must fix.
 """
+
+import sys
 
 CPU_PAL = 1662607
 TIMER_MAX = 2047
 SQUARE_MIN = 8  # a square below this period is silent
 OCTAVES = 8     # the operand's three octave bits
+UNSOUNDABLE = 0xFF00
 
 
 def period(note, divider):
     frequency = 440.0 * 2 ** ((note - 69) / 12)
-    while True:
-        t = round(CPU_PAL / (divider * frequency)) - 1
-        if t <= TIMER_MAX:
-            return t
-        frequency *= 2
+    t = round(CPU_PAL / (divider * frequency)) - 1
+    return t if t <= TIMER_MAX else UNSOUNDABLE
 
 
 def table(name, notes, divider):
@@ -39,9 +42,16 @@ def main():
     square, square_lines = table("SquarePeriod", [24 + n for n in range(12 * OCTAVES)], 16)
     _, triangle_lines = table("TrianglePeriod", list(range(12 * OCTAVES)), 32)
     assert min(square) >= SQUARE_MIN, "a square note would fall silent"
+    assert square.index(next(t for t in square if t != UNSOUNDABLE)) == 32 - 24, "G#1 is the lowest square"
+    text = ("; Made by make_periods.py: PAL timer periods by octave * 12 + pitch class.\n" +
+            "\n".join(square_lines + triangle_lines) + "\n")
+    if "--check" in sys.argv:
+        with open("Periods.inc") as existing:
+            if existing.read() != text:
+                sys.exit("Periods.inc differs from what make_periods.py makes")
+        return
     with open("Periods.inc", "w") as out:
-        out.write("; Made by make_periods.py: PAL timer periods by octave * 12 + pitch class.\n")
-        out.write("\n".join(square_lines + triangle_lines) + "\n")
+        out.write(text)
 
 
 if __name__ == "__main__":

@@ -16,20 +16,18 @@ namespace {
 
 constexpr int kAllVoices = kVoiceSquare1 | kVoiceSquare2 | kVoiceTriangle | kVoiceNoise | kVoiceDmc;
 
-// What a timer period can play: MIDI note `note` raised by octaves until the
-// 11-bit period reaches it, at the nearest period. `divider` is 16 for a
-// square, 32 for the triangle.
+// What a timer period plays of MIDI note `note`: the nearest period's pitch,
+// and no pitch (0) when the 11-bit timer cannot reach the note: the driver
+// then rests. `divider` is 16 for a square, 32 for the triangle.
 struct ExpectedPitch {
-    double nominal;  // equal temperament, A4 = 440 Hz, after the octave raise
+    double nominal;  // equal temperament, A4 = 440 Hz
     double played;   // at the rounded period
 };
 ExpectedPitch Expect(int note, double divider) {
     double frequency = 440.0 * std::pow(2.0, (note - 69) / 12.0);
-    for (;;) {
-        double period = std::round(kPalCpu / (divider * frequency)) - 1;
-        if (period <= 2047) return {frequency, kPalCpu / (divider * (period + 1))};
-        frequency *= 2;
-    }
+    double period = std::round(kPalCpu / (divider * frequency)) - 1;
+    if (period > 2047) return {0, 0};
+    return {frequency, kPalCpu / (divider * (period + 1))};
 }
 
 TEST(Playback, EveryPitchClassInEveryOctaveOnTheSquaresAndTheTriangle) {
@@ -46,17 +44,27 @@ TEST(Playback, EveryPitchClassInEveryOctaveOnTheSquaresAndTheTriangle) {
         int channel;
         double divider;
         int lowestNote;  // of octave 0
+        int lowestSounding;
     };
-    for (Voice voice : {Voice{kVoiceSquare1, 0, 16, 24}, Voice{kVoiceSquare2, 1, 16, 24},
-                        Voice{kVoiceTriangle, 2, 32, 0}}) {
+    for (Voice voice : {Voice{kVoiceSquare1, 0, 16, 24, 8}, Voice{kVoiceSquare2, 1, 16, 24, 8},
+                        Voice{kVoiceTriangle, 2, 32, 0, 20}}) {
         Samples samples = Play(block, 72 * kFramesPerNote + 10, kAllVoices & ~voice.mask);
+        std::size_t start = At(0, kGmeFirstPlayFrames);
         std::size_t onset = FirstSound(samples);
-        ASSERT_LT(onset, At(0, kGmeFirstPlayFrames + 1)) << "channel " << voice.channel;
+        ASSERT_NEAR(static_cast<double>(onset),
+                    static_cast<double>(At(start, voice.lowestSounding * kFramesPerNote)), kSamplesPerFrame)
+            << "channel " << voice.channel;
         for (int i = 0; i < 72; ++i) {
             int note = voice.lowestNote + i;
             ExpectedPitch expected = Expect(note, voice.divider);
-            double measured = Frequency(samples, At(onset, i * kFramesPerNote + 5),
-                                        At(onset, i * kFramesPerNote + 22));
+            std::size_t from = At(start, i * kFramesPerNote + 5);
+            std::size_t to = At(start, i * kFramesPerNote + 22);
+            if (i < voice.lowestSounding) {
+                EXPECT_EQ(expected.played, 0) << "channel " << voice.channel << " pitch class " << i;
+                EXPECT_LT(Rms(samples, from, to), 1) << "channel " << voice.channel << " pitch class " << i;
+                continue;
+            }
+            double measured = Frequency(samples, from, to);
             EXPECT_NEAR(measured / expected.nominal, 1.0, 0.01)
                 << "channel " << voice.channel << " octave " << i / 12 << " pitch class " << i % 12;
             EXPECT_NEAR(measured / expected.played, 1.0, 0.002)
@@ -156,10 +164,11 @@ TEST(Playback, VolumeDutyAndTheTrianglesSwitchAreHeardAsLevels) {
     EXPECT_LT(hit[2], 20);
 }
 
-TEST(Playback, DpcmsHitWinsWhenNoiseHitsAtTheSameTime) {
-    // Noise loud, DPCM quiet, both at unit 0: the quiet one is heard.
-    Bytes noise = Join({{Hit(1)}, Waits(2), {kEnd}});
-    Bytes dpcm = Join({{Volume(4), Hit(1)}, Waits(2), {kEnd}});
+TEST(Playback, ADpcmHitWithoutASampleWinsTheNoiseChannelFromNoise) {
+    // An open hat, which has no sample: Noise loud, DPCM quiet, both at
+    // unit 0: the quiet one is heard.
+    Bytes noise = Join({{Hit(7)}, Waits(2), {kEnd}});
+    Bytes dpcm = Join({{Volume(4), Hit(7)}, Waits(2), {kEnd}});
     auto level = [](const Bytes& block) {
         Samples samples = Play(block, 20);
         return Rms(samples, At(0, kGmeFirstPlayFrames), At(0, kGmeFirstPlayFrames + 10));
