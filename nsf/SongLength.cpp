@@ -33,7 +33,14 @@ private:
     std::uint32_t address_;
 };
 
-std::uint64_t ChannelUnits(const std::vector<std::uint8_t>& block, int channel) {
+// What a tonal channel's note (pitch class, octave) sounds as: MIDI note
+// 24 + 12 octave + pitch class on the squares, 24 lower on the triangle.
+bool Soundable(int channel, int pitchClass, int octave) {
+    int note = 12 * octave + pitchClass;
+    return channel == 2 ? note >= kLowestTriangleNote : note + 24 >= kLowestSquareNote;
+}
+
+std::uint64_t ChannelUnits(const std::vector<std::uint8_t>& block, int channel, std::uint64_t& unsoundable) {
     std::uint32_t pointer = kPointerTable + 2 * static_cast<std::uint32_t>(channel);
     if (pointer + 1 - kBlockStart >= block.size()) return 0;
     std::uint32_t start = block[pointer - kBlockStart] | block[pointer + 1 - kBlockStart] << 8;
@@ -54,6 +61,8 @@ std::uint64_t ChannelUnits(const std::vector<std::uint8_t>& block, int channel) 
             std::uint8_t operand;
             if (!cursor.Next(operand)) break;
             units += (operand >> 3) + 1u;  // a note, or a rest for pitch classes 12 to 14
+            int pitchClass = byte & 0x0F;
+            if (pitchClass < 12 && !Soundable(channel, pitchClass, operand & 0x07)) ++unsoundable;
         }
         // A hit on Noise or DPCM takes no time: the waits after it do.
     }
@@ -78,7 +87,9 @@ SongLength MeasureSong(const std::vector<std::uint8_t>& songBlock) {
     SongLength length;
     if (songBlock.size() < 4) return length;
     for (int channel = 0; channel < kChannels; ++channel) {
-        length.channelUnits[channel] = ChannelUnits(songBlock, channel);
+        std::uint64_t unsoundable = 0;
+        length.channelUnits[channel] = ChannelUnits(songBlock, channel, unsoundable);
+        if (channel < kFirstPercussion) length.unsoundableNotes[channel] = unsoundable;
         length.units = std::max(length.units, length.channelUnits[channel]);
     }
     length.frames = FramesBeforeUnit(songBlock.data(), length.units);

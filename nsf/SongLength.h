@@ -1,5 +1,5 @@
-// How long a song block plays: its streams walked as the driver plays them,
-// without running the driver.
+// How long a song block plays, and which of its notes the driver cannot
+// sound: its streams walked as the driver plays them, without running it.
 #pragma once
 
 #include <array>
@@ -14,7 +14,15 @@ struct SongLength {
     std::array<std::uint64_t, 5> channelUnits{};
     std::uint64_t units = 0;   // the longest of them
     std::uint64_t frames = 0;  // 1/50 s frames until every channel has ended
+    // Notes below what the timer sounds at the PAL clock, which the driver
+    // plays as rests (Square1, Square2, Triangle): a fault of whoever wrote
+    // the stream, as the driver moves no note by octaves.
+    std::array<std::uint64_t, 3> unsoundableNotes{};
 };
+
+// The lowest MIDI note the driver sounds on a square and on the triangle.
+constexpr int kLowestSquareNote = 32;    // G#1
+constexpr int kLowestTriangleNote = 20;  // G#0
 
 // `songBlock` holds CPU $8000 onward (kSongBlockSize bytes; a shorter block
 // reads as if it ended there).

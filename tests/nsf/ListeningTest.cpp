@@ -11,6 +11,7 @@
 #include "MidiBuilder.h"
 #include "Nsf.h"
 #include "NsfTestSupport.h"
+#include "SongLength.h"
 #include "SoundMeasure.h"
 #include "TestSupport.h"
 #include "Wav.h"
@@ -134,6 +135,7 @@ TEST(Listening, NotesBelowWhatTheTimerSoundsAreNotRaisedButSilent) {
     for (int pc = 0; pc < 8; ++pc) lowTriangle = Join({lowTriangle, Note(pc, 0, 2), Note(pc + 4, 0, 1), Note(pc, 1, 1)});
     Bytes block = SongBlock({4, 4, 4, 4}, {Join({low, Note(8, 0, 4), Closing(), {kEnd}}), {},
                                            Join({lowTriangle, Note(8, 1, 4), Closing(), {kEnd}}), {}, {}});
+    EXPECT_EQ(MeasureSong(block).unsoundableNotes, (std::array<std::uint64_t, 3>{8, 0, 24}));
     for (int mask : {kVoiceSquare1, kVoiceTriangle}) {
         VoiceSound sound = RenderVoice(BuildNsf(block, "low"), mask, 9 * 4 * kUnitMs + 100);
         EXPECT_DOUBLE_EQ(SilentShare(sound, 0, 8 * 4 * kUnitMs), 1.0) << mask;

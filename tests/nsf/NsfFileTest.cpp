@@ -103,6 +103,16 @@ TEST(SongLength, WalksEveryCommandAsTheDriverDoes) {
     EXPECT_EQ(length.frames, 3u * 348);
 }
 
+TEST(SongLength, CountsTheNotesBelowWhatTheTimerSounds) {
+    // Squares from G#1 (MIDI 32, octave 0 pitch class 8), the triangle from
+    // G#0 (MIDI 20, octave 1 pitch class 8); long-form notes count alike,
+    // rests (pitch classes 12 to 14) and the closing pair do not.
+    Bytes square = Join({Note(7, 0, 1), Note(8, 0, 1), {0xA0, 0xF8}, Note(0, 1, 1), {0xAC, 0x00}, Closing(), {kEnd}});
+    Bytes triangle = Join({Note(11, 0, 1), Note(7, 1, 1), Note(8, 1, 1), {0xAD, 0x00}, Closing(), {kEnd}});
+    Bytes block = SongBlock({4, 4, 4, 4}, {square, Join({Note(8, 0, 1), {kEnd}}), triangle, {}, {}});
+    EXPECT_EQ(MeasureSong(block).unsoundableNotes, (std::array<std::uint64_t, 3>{2, 0, 2}));
+}
+
 TEST(SongLength, StreamsOutsideTheBlockOrRunningOffItEnd) {
     Bytes block = SongBlock({4, 4, 4, 4}, {Waits(10), {}, {}, {}, {}});
     block[4] = 0x00;  // Square1 points below the block: it has ended at once
