@@ -7,7 +7,8 @@
 ; (a wait or a tonal note) or the stream ends.
 ;
 ; A note that the same note follows straight away falls silent for its last
-; frame: otherwise the two would sound as one.
+; frame, and so does the noise before a hit: otherwise the two would sound as
+; one.
 
 .include "Driver.inc"
 
@@ -30,6 +31,7 @@ scratch:        .res 1          ; a note's pitch class, a preset number
 percLevel:      .res 1          ; the noise hit's level, volume * 16
 percDrop:       .res 1          ; taken off the level every frame
 percOwner:      .res 1          ; the channel whose volume scales the hit
+percFresh:      .res 1          ; not 0: the noise hit started in this frame
 
 ; The NSF header points INIT and PLAY here.
 .segment "ENTRY"
@@ -135,28 +137,51 @@ percOwner:      .res 1          ; the channel whose volume scales the hit
 
 ; After a frame of a unit: when the next frame starts a unit, a tonal note
 ; that ends there and is followed by the same note stops now, so that the
-; repeat starts from silence. A note that started in this frame keeps it: a
-; note of one frame would not sound at all.
+; repeat starts from silence; and a hit that the noise channel plays next
+; silences the noise now, so that every hit starts from silence, also in a
+; louder hit's tail. A note or a hit that started in this frame keeps it: a
+; sound of one frame would not sound at all.
 .proc CutRepeats
-        ldx #TRIANGLE
+        ldx #CHANNELS-1
 @chan:  lda chanFlags,x
         tay
         and #<~FLAG_FRESH
         sta chanFlags,x
         lda framesLeft
         bne @next
-        tya
-        and #FLAG_ENDED | FLAG_SOUNDING | FLAG_FRESH
-        cmp #FLAG_SOUNDING
-        bne @next
         lda chanWait,x
+        bne @next
+        tya
+        bmi @next               ; ended
+        cpx #FIRST_PERCUSSION
+        bcs @hit
+        and #FLAG_SOUNDING | FLAG_FRESH
+        cmp #FLAG_SOUNDING
         bne @next
         jsr PeekNote
         cmp chanNote,x
         bne @next
         jsr Silence
+        jmp @next
+@hit:   lda percFresh
+        bne @next
+        lda percLevel
+        beq @next
+        jsr PeekNote
+        cmp #NO_NOTE
+        beq @next
+        cpx #DPCM
+        bne @choke
+        tay
+        lda SampleRate,y
+        bpl @next               ; a sample, on the DMC
+@choke: lda #0
+        sta percLevel
+        jsr PercussionOut
 @next:  dex
         bpl @chan
+        lda #0
+        sta percFresh
         rts
 .endproc
 
@@ -236,9 +261,10 @@ percOwner:      .res 1          ; the channel whose volume scales the hit
 @done:  rts
 .endproc
 
-; The note (octave * 12 + pitch class) that channel X's stream plays next,
-; or NO_NOTE when a wait, a rest, volume 0, a silence or the end comes
-; first. The stream stays where it was. Keeps X.
+; What channel X's stream plays next: on the squares and the triangle the
+; note (octave * 12 + pitch class), on Noise and DPCM the hit's preset; or
+; NO_NOTE when a wait, a rest, volume 0, a silence or the end comes first.
+; The stream stays where it was. Keeps X.
 .proc PeekNote
         lda chanPtrLo,x
         pha
@@ -249,12 +275,14 @@ percOwner:      .res 1          ; the channel whose volume scales the hit
         cmp #CMD_TIMBRE
         bcc @none               ; a wait: the note goes on
         cmp #CMD_VOLUME
-        beq @none               ; volume 0: the next note is silent anyway
+        beq @none               ; volume 0: what comes is silent anyway
         cmp #CMD_NOTE
         bcc @next               ; a timbre or another volume
         cmp #CMD_PAST_NOTES
         bcs @none
         and #$0F
+        cpx #FIRST_PERCUSSION
+        bcs @hit
         cmp #PITCHES
         bcs @none
         sta scratch
@@ -266,6 +294,8 @@ percOwner:      .res 1          ; the channel whose volume scales the hit
         clc
         adc Times12,y
         bcc @found              ; always
+@hit:   cmp #CLOSING_PITCH
+        bne @found
 @none:  lda #NO_NOTE
 @found: tay
         pla

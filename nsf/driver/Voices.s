@@ -198,6 +198,7 @@ periodHi:       .res 1
         lda Presets+2,y
         sta percDrop
         stx percOwner
+        stx percFresh           ; X is 3 or 4: not 0
         jmp PercussionOut
 .endproc
 
