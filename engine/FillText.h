@@ -11,6 +11,10 @@ namespace kelvane {
 // place without an argument stays as it is.
 std::string Fill(const std::string& text, std::initializer_list<std::string> arguments);
 
+// Gives a text in the reader's language: the text itself, or its translation
+// from a catalogue.
+using Translator = const char* (*)(const char* text);
+
 // Marks a text for the translators' catalogue where it is not translated at
 // once (xgettext --keyword=N_ finds it).
 constexpr const char* N_(const char* text) { return text; }

@@ -6,16 +6,13 @@
 #include <vector>
 
 #include "ConversionReport.h"
+#include "FillText.h"
 
 namespace kelvane {
 
-// Gives a text of the table in the reader's language: the text itself, or its
-// translation from a catalogue. "{1}", "{2}" in a text stand for numbers and
-// names the table fills in.
-using Translator = const char* (*)(const char* text);
-
 // Lines end in "\n"; the caller turns them into its platform's line ends.
-// Without a translator the table is English. Columns line up on a terminal
+// Without a translator the table is English; a translator is given the
+// table's English texts, with "{1}", "{2}" where numbers and names go. Columns line up on a terminal
 // whatever the language: a Chinese character takes two columns.
 std::string ReportTable(const ConversionReport& report, Translator translate = nullptr);
 

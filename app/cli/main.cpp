@@ -54,7 +54,7 @@ int Play(const std::string& image) {
     }
     const kelvane::PlayResult result = kelvane::PlayImage(*platform, image);
     kelvane::cli::Print(result.ok() ? stdout : stderr,
-                        "kelvane: " + kelvane::DescribePlayResult(result) + "\n");
+                        "kelvane: " + kelvane::DescribePlayResult(result, kelvane::cli::Tr) + "\n");
     return result.ok() ? kExitSuccess : kExitFailure;
 }
 

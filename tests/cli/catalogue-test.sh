@@ -9,8 +9,8 @@ trap 'rm -rf "$work"' EXIT
 
 . "$(dirname "$0")/../checks.sh"
 cd "$top"
-xgettext --language=C++ --from-code=UTF-8 --keyword=Tr --keyword=N_ --keyword=translate --no-location \
-    -o "$work/kelvane.pot" app/cli/*.cpp app/common/*.cpp engine/*.cpp
+xgettext --language=C++ --from-code=UTF-8 --keyword=Tr --keyword=N_ --keyword=translate --keyword=text --no-location \
+    -o "$work/kelvane.pot" app/cli/*.cpp app/common/*.cpp app/play/*.cpp engine/*.cpp
 check "msgfmt --check" "" "$(msgfmt --check -o /dev/null po/zh_CN.po 2>&1)"
 check "every marked text translated" "" "$(msgcmp --use-untranslated po/zh_CN.po "$work/kelvane.pot" 2>&1 | grep -v 'this message is not used')"
 check "nothing fuzzy" 0 "$(grep -c '^#, fuzzy' po/zh_CN.po)"
