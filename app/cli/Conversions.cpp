@@ -33,7 +33,8 @@ bool MayBeSameFile(const std::string& a, const std::string& b) {
 
 void Advise(const ConversionReport& report, const std::string& songName) {
     if (report.translated && !IsPlainIdentifier(songName))
-        Print(stderr, Fill(Tr("提示: the song name \"{1}\" does not make valid assembler labels"), {songName}) + "\n");
+        Print(stderr,
+              Fill(Tr("提示: the song name \"{1}\" does not make valid assembler labels"), {songName}) + "\n");
     if (report.arranged) return;
     if (report.translated && MostNotesLost(report))
         Print(stderr, std::string(Tr("提示: most of this song's notes reach no channel (format 0, notes on the "

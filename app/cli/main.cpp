@@ -102,19 +102,17 @@ int Main(const std::vector<std::string>& arguments) {
         imageWritten = imageWritten || result.report.romReplaced;
         if (!options.reportJsonPath.empty()) reports.push_back(result.report);
     }
-    if (kelvane::cli::NamesFolder(options.reportJsonPath)) {
-        // One file per song, named after it.
-        for (std::size_t i = 0; i < results.size(); ++i) {
-            const std::string path = kelvane::cli::OutputFor(options.reportJsonPath, results[i].midiFile, ".json");
-            if (!WriteReportJson(files, path, {reports[i]})) {
-                kelvane::cli::Print(stderr, "kelvane: " + kelvane::Fill(kelvane::cli::Tr("cannot write the report {1}"), {path}) + "\n");
-                allConverted = false;
-            }
+    // One file for all songs, or one per song in a folder, named after it.
+    const bool jsonFolder = kelvane::cli::NamesFolder(options.reportJsonPath);
+    for (std::size_t i = 0; i < (jsonFolder ? results.size() : reports.empty() ? 0 : 1); ++i) {
+        const std::string path = jsonFolder
+                                     ? kelvane::cli::OutputFor(options.reportJsonPath, results[i].midiFile, ".json")
+                                     : options.reportJsonPath;
+        if (!WriteReportJson(files, path, jsonFolder ? std::vector<kelvane::ConversionReport>{reports[i]} : reports)) {
+            kelvane::cli::Print(stderr, "kelvane: " + kelvane::Fill(kelvane::cli::Tr("cannot write the report {1}"),
+                                                                    {path}) + "\n");
+            allConverted = false;
         }
-    } else if (!options.reportJsonPath.empty() && !WriteReportJson(files, options.reportJsonPath, reports)) {
-        kelvane::cli::Print(stderr, "kelvane: " + kelvane::Fill(kelvane::cli::Tr("cannot write the report {1}"),
-                                                                {options.reportJsonPath}) + "\n");
-        allConverted = false;
     }
     kelvane::cli::SayWhatImageHolds(results, places.romPath);
     kelvane::cli::PrintSummary(results);
@@ -124,7 +122,8 @@ int Main(const std::vector<std::string>& arguments) {
                                                   {places.romPath}) + "\n");
     if (options.play) {
         if (allConverted) return Play(places.romPath);
-        kelvane::cli::Print(stderr, std::string("kelvane: ") + kelvane::cli::Tr("not playing, since a conversion failed") + "\n");
+        kelvane::cli::Print(stderr,
+                            std::string("kelvane: ") + kelvane::cli::Tr("not playing, since a conversion failed") + "\n");
     }
     return allConverted ? kExitSuccess : kExitFailure;
 }
