@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make bench: the allocation check, the conversion, arrangement, NSF and WAV
-# benchmarks and the whole-process timing, then one small table. Its last
+# benchmarks, the whole-process timing and 100 songs with -j 1 and -j 2
+# (songs.sh), then one small table. Its last
 # three lines are "arrange MB/s: N" (the slower of the two 1 MB songs,
 # arranged and measured by the engine), "engine MB/s: N" (the large song) and
 # "e2e/cp ratio: R", for scripts.
@@ -35,6 +36,9 @@ echo "== arrangement in memory (median of 5)"
 
 echo "== whole process"
 "$top/bench/e2e.sh" "$build" | tee "$work/e2e.txt"
+
+echo "== 100 songs, arranged, with their NSF files (median of 7)"
+"$top/bench/songs.sh" "$build" | tee "$work/songs.txt"
 
 python3 - "$work" "$load" <<'EOF'
 import json, os, platform, re, sys
@@ -93,6 +97,9 @@ if m:
 e2e = dict(line.split(": ", 1) for line in open(work + "/e2e.txt").read().splitlines())
 print(f"{'whole process, medians':34} kelvane {e2e['kelvane example.mid'].split(' (')[0]}, "
       f"cp {e2e['cp 512 KB template'].strip()}, true {e2e['true'].strip()}")
+songs = dict(line.split(": ", 1) for line in open(work + "/songs.txt").read().splitlines())
+print(f"{'100 songs, -j 1 / -j 2':34} {songs['songs -j 1']} / {songs['songs -j 2']}, "
+      f"speed-up {songs['songs speed-up']}")
 print(f"e2e/true ratio: {e2e['e2e/true ratio']}")
 print(f"arrange MB/s: {min(arranged[n]['bytes_per_second'] for n in ('BM_ArrangeBand', 'BM_ArrangeLarge')) / MB:.1f}")
 print(f"engine MB/s: {runs['BM_ConvertLarge']['bytes_per_second'] / MB:.1f}")

@@ -1,5 +1,7 @@
 #include "ReportText.h"
 
+#include "FillText.h"
+
 #include <cstdio>
 
 namespace kelvane {
@@ -17,8 +19,21 @@ std::string Seconds(double seconds) {
     return std::to_string(hundredths / 100) + "." + (fraction.size() < 2 ? "0" : "") + fraction;
 }
 
+// Terminal columns of UTF-8 text: East Asian wide characters (U+1100 and
+// up, roughly) take two.
+std::size_t Columns(const std::string& text) {
+    std::size_t columns = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c & 0xC0) == 0x80) continue;  // a continuation byte
+        columns += c >= 0xE1 ? 2 : 1;      // three- and four-byte sequences from U+1000 on
+    }
+    return columns;
+}
+
 std::string Padded(const std::string& text, std::size_t width, bool left = false) {
-    std::string pad(text.size() < width ? width - text.size() : 0, ' ');
+    const std::size_t columns = Columns(text);
+    std::string pad(columns < width ? width - columns : 0, ' ');
     return left ? text + pad : pad + text;
 }
 
@@ -42,7 +57,47 @@ std::string Quoted(const std::string& text) {
 
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 
+const char* Identity(const char* text) { return text; }
+
+// The voices' names as the table shows them; the report keeps the English ones.
+constexpr const char* kVoiceNames[] = {N_("Square1"), N_("Square2"), N_("Triangle"), N_("Noise"), N_("DPCM")};
+
+std::string VoiceName(const std::string& voice, Translator translate) {
+    for (const char* name : kVoiceNames)
+        if (voice == name) return translate(name);
+    return voice;
+}
+
+// "track 2, channel 1: Acoustic Grand Piano" in the reader's words; the
+// instrument's name stays as the arrangement gives it.
+std::string SourceText(const std::string& source, Translator translate) {
+    unsigned track = 0, channel = 0;
+    int used = 0;
+    if (std::sscanf(source.c_str(), "track %u, channel %u: %n", &track, &channel, &used) != 2 || used == 0)
+        return source;
+    return Fill(translate("track {1}, channel {2}: {3}"),
+                {std::to_string(track), std::to_string(channel), source.substr(static_cast<std::size_t>(used))});
+}
+
 }  // namespace
+
+std::vector<std::string> ConversionWarnings(const ConversionReport& report, Translator translate) {
+    if (!translate) translate = Identity;
+    std::vector<std::string> warnings;
+    for (const TrackProblem& problem : report.problems) {
+        const char* text = problem.kind == TrackProblem::Kind::kBadChunk ? N_("track {1} is not a track chunk")
+                           : problem.kind == TrackProblem::Kind::kBadData
+                               ? N_("track {1} holds data that cannot be parsed")
+                               : N_("track {1} did not fit the song block");
+        warnings.push_back(Fill(translate(text), {std::to_string(problem.track)}));
+    }
+    if (report.conductorNotes > 0)
+        warnings.push_back(Fill(translate("{1} notes on the conductor track are not played"),
+                                {Number(report.conductorNotes)}));
+    if (report.lyricsLost) warnings.push_back(translate("the lyric file could not be written"));
+    if (report.translated && !report.romReplaced) warnings.push_back(translate("the ROM image was left as it was"));
+    return warnings;
+}
 
 std::string MinutesAndSeconds(double seconds) {
     long long whole = Rounded(seconds);
@@ -50,30 +105,45 @@ std::string MinutesAndSeconds(double seconds) {
     return std::to_string(whole / 60) + ":" + (ss.size() < 2 ? "0" : "") + ss;
 }
 
-std::string ReportTable(const ConversionReport& report) {
+std::string ReportTable(const ConversionReport& report, Translator translate) {
+    if (!translate) translate = Identity;
     const bool arranged = report.arranged;
-    std::string text = "voice        notes  overlap  too short  bytes";
-    if (arranged) text += "  short  octave    fit";
+    std::string text = Padded(translate("voice"), 10, true) + Padded(translate("notes"), 7) +
+                       Padded(translate("overlap"), 9) + Padded(translate("too short"), 11) +
+                       Padded(translate("bytes"), 7);
+    if (arranged)
+        text += Padded(translate("short"), 7) + Padded(translate("octave"), 8) + Padded(translate("fit"), 7);
     text += "\n";
     for (const VoiceReport& voice : report.voices) {
-        text += Padded(voice.voice, 10, true) + Padded(Number(voice.notes), 7) +
+        text += Padded(VoiceName(voice.voice, translate), 10, true) + Padded(Number(voice.notes), 7) +
                 Padded(Number(voice.droppedOverlap), 9) + Padded(Number(voice.droppedZeroLength), 11) +
                 Padded(Number(voice.bytes), 7);
         if (arranged)
             text += Padded(Number(voice.droppedShort), 7) + Padded(Number(voice.droppedOctave), 8) +
                     Padded(Number(voice.droppedFit), 7);
         text += "\n";
-        for (const std::string& source : voice.sources) text += "    from " + source + "\n";
+        for (const std::string& source : voice.sources)
+            text += "    " + Fill(translate("from {1}"), {SourceText(source, translate)}) + "\n";
     }
     if (report.conductorNotes > 0)
-        text += "conductor track: " + Number(report.conductorNotes) + " notes not played\n";
+        text += Fill(translate("conductor track: {1} notes not played"), {Number(report.conductorNotes)}) + "\n";
     const std::size_t size = ConversionReport::kSongBlockSize;
-    text += "song block: " + Number(report.songBlockUsed) + " of " + Number(size) + " bytes (" +
-            Number((report.songBlockUsed * 100 + size / 2) / size) + "%)" + (report.songBlockFull ? ", full" : "") + "\n";
-    text += "length: " + MinutesAndSeconds(report.seconds) + " (" + Seconds(report.seconds) + " s), tempo " +
-            std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
-            std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]) + "\n";
-    for (const std::string& warning : report.warnings) text += "warning: " + warning + "\n";
+    text += Fill(translate("song block: {1} of {2} bytes ({3}%)"),
+                 {Number(report.songBlockUsed), Number(size), Number((report.songBlockUsed * 100 + size / 2) / size)}) +
+            (report.songBlockFull ? translate(", full") : "") + "\n";
+    const std::string tempo = std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
+                              std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]);
+    text += Fill(translate("length: {1} ({2} s), tempo {3}"),
+                 {MinutesAndSeconds(report.seconds), Seconds(report.seconds), tempo}) + "\n";
+    // The conversion's own warnings in the reader's words; the arrangement's as it gave them.
+    const std::vector<std::string> english = ConversionWarnings(report);
+    const std::vector<std::string> local = ConversionWarnings(report, translate);
+    for (const std::string& warning : report.warnings) {
+        std::string shown = warning;
+        for (std::size_t k = 0; k < english.size(); ++k)
+            if (warning == english[k]) shown = local[k];
+        text += Fill(translate("warning: {1}"), {shown}) + "\n";
+    }
     return text;
 }
 

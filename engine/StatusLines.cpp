@@ -1,6 +1,7 @@
 #include "StatusLines.h"
 
 #include "Messages.h"
+#include "ReportText.h"
 
 namespace kelvane {
 
@@ -36,17 +37,7 @@ std::vector<std::string> StatusLines(const ConversionReport& report, const std::
 }
 
 void AddWarnings(ConversionReport& report) {
-    for (const TrackProblem& problem : report.problems) {
-        const char* what = problem.kind == TrackProblem::Kind::kBadChunk ? "is not a track chunk"
-                           : problem.kind == TrackProblem::Kind::kBadData ? "holds data that cannot be parsed"
-                                                                          : "did not fit the song block";
-        report.warnings.push_back("track " + std::to_string(problem.track) + " " + what);
-    }
-    if (report.conductorNotes > 0)
-        report.warnings.push_back(std::to_string(report.conductorNotes) +
-                                  " notes on the conductor track are not played");
-    if (report.lyricsLost) report.warnings.push_back("the lyric file could not be written");
-    if (report.translated && !report.romReplaced) report.warnings.push_back("the ROM image was left as it was");
+    for (std::string& warning : ConversionWarnings(report)) report.warnings.push_back(std::move(warning));
 }
 
 }  // namespace kelvane

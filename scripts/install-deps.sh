@@ -4,7 +4,7 @@
 set -euo pipefail
 
 native=(cmake g++ make ninja-build pkg-config libgtest-dev googletest libbenchmark-dev cc65 libgme-dev
-        clang libclang-rt-14-dev python3 hyperfine zip help2man)
+        clang libclang-rt-14-dev python3 hyperfine zip help2man gettext locales)
 windows=(g++-mingw-w64-i686-win32 wine wine32:i386 fonts-wine xvfb xauth imagemagick
          fonts-wqy-microhei locales)
 # make deb: dpkg-shlibdeps (and file, with which CPack finds the programs to check)

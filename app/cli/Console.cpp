@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Language.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -18,6 +20,8 @@ namespace {
 
 // errno of the first failed write to standard output, 0 while none failed.
 int stdoutError = 0;
+
+thread_local SaidText* threadRecord = nullptr;
 
 // Writes and flushes, so that a failure is seen with its errno at once.
 void Write(std::FILE* stream, const std::string& text) {
@@ -34,7 +38,7 @@ void CloseStandardOutput() {
     if (std::fclose(stdout) != 0 && code == 0) code = errno != 0 ? errno : EIO;
     if (code == 0) return;
     if (code != EPIPE) {
-        Print(stderr, std::string("kelvane: cannot write standard output: ") + std::strerror(code) + "\n");
+        Print(stderr, "kelvane: " + Fill(Tr("cannot write standard output: {1}"), {std::strerror(code)}) + "\n");
     }
     // Not exit(): this runs inside it.
     std::_Exit(1);
@@ -49,9 +53,19 @@ void GuardStandardOutput() {
     std::atexit(CloseStandardOutput);
 }
 
+void RecordOnThisThread(SaidText* record) { threadRecord = record; }
+
+void Replay(const SaidText& record) {
+    for (const Said& piece : record) Print(piece.stream, piece.text);
+}
+
 #ifdef _WIN32
 
 void Print(std::FILE* stream, const std::string& utf8) {
+    if (threadRecord) {
+        threadRecord->push_back({stream, utf8});
+        return;
+    }
     HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     DWORD mode;
     if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
@@ -73,6 +87,10 @@ std::vector<std::string> Arguments(int argc, wchar_t** argv) {
 #else
 
 void Print(std::FILE* stream, const std::string& utf8) {
+    if (threadRecord) {
+        threadRecord->push_back({stream, utf8});
+        return;
+    }
     Write(stream, utf8);
 }
 

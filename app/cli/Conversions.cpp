@@ -1,56 +1,80 @@
 #include "Conversions.h"
 
+#include <set>
 #include <vector>
 
 #include "Arranging.h"
 #include "Console.h"
-#include "LabelAdvice.h"
+#include "Language.h"
 #include "Messages.h"
 #include "NsfOutput.h"
 #include "RunAdvice.h"
 #include "SongName.h"
+#include "SongOutputs.h"
 
 namespace kelvane::cli {
 namespace {
 
-constexpr char kLostNotesHint[] =
-    "提示: 这首歌的大部分音符没有进入任何声道(格式0、指挥轨上的音符或一轨多声部); "
-    "用 --arrange 把它编排到五个声道\n";
-constexpr char kTooManyTracksHint[] = "提示: 用 --arrange 可以把任意多轨的MIDI文件编排到五个声道\n";
+// The last part of a path, without regard to ASCII case.
+std::string NameOf(const std::string& path) {
+    std::size_t start = path.size();
+    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+    std::string name = path.substr(start);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
+// Two paths can name one file only when their last parts agree; the file
+// system, which is slow to ask, is asked only then.
+bool MayBeSameFile(const std::string& a, const std::string& b) {
+    return !a.empty() && !b.empty() && NameOf(a) == NameOf(b);
+}
 
 void Advise(const ConversionReport& report, const std::string& songName) {
-    if (report.translated) {
-        const std::string label = LabelAdvice(songName);
-        if (!label.empty()) Print(stderr, label + "\n");
-    }
+    if (report.translated && !IsPlainIdentifier(songName))
+        Print(stderr,
+              Fill(Tr("提示: the song name \"{1}\" does not make valid assembler labels"), {songName}) + "\n");
     if (report.arranged) return;
-    if (report.translated && MostNotesLost(report)) Print(stderr, kLostNotesHint);
-    if (report.refused && report.message == msg::kTooManyTracks) Print(stderr, kTooManyTracksHint);
+    if (report.translated && MostNotesLost(report))
+        Print(stderr, std::string(Tr("提示: most of this song's notes reach no channel (format 0, notes on the "
+                                     "conductor track, or several parts in one track); --arrange fits it onto "
+                                     "the five channels")) + "\n");
+    if (report.refused && report.message == msg::kTooManyTracks)
+        Print(stderr, std::string(Tr("提示: --arrange fits a MIDI file of any number of tracks onto the five "
+                                     "channels")) + "\n");
 }
 
 }  // namespace
 
 bool OutputsCollide(FileSystem& files, const Options& options, const RunPaths& paths, std::string& problem) {
-    std::vector<std::pair<std::string, std::string>> taken = {{paths.templatePath, "the template"},
-                                                              {paths.romPath, "the ROM image"}};
+    std::vector<std::pair<std::string, std::string>> taken = {{paths.templatePath, Tr("the template")},
+                                                              {paths.romPath, Tr("the ROM image")}};
     for (const std::string& midi : options.midiFiles) {
         const std::string base = BasePathOfPath(midi);
         taken.insert(taken.end(), {{midi, midi}, {base + ".asm", base + ".asm"}, {base + ".h", base + ".h"},
                                    {base + ".lrc", base + ".lrc"}});
     }
-    const std::pair<const char*, const std::string*> named[] = {{"--nsf", &options.nsfPath},
-                                                                {"--wav", &options.wavPath},
-                                                                {"--save-arranged", &options.saveArrangedPath},
-                                                                {"--report-json", &options.reportJsonPath}};
-    for (const auto& [option, path] : named) {
-        if (path->empty()) continue;
-        for (const auto& [other, what] : taken) {
-            if (!other.empty() && files.SameFile(*path, other)) {
-                problem = std::string(option) + " would overwrite " + what;
-                return true;
+    const std::pair<const char*, std::string Options::*> named[] = {{"--nsf", &Options::nsfPath},
+                                                                    {"--wav", &Options::wavPath},
+                                                                    {"--save-arranged", &Options::saveArrangedPath},
+                                                                    {"--report-json", &Options::reportJsonPath}};
+    std::set<std::string> checked;
+    for (const std::string& midi : options.midiFiles) {
+        const Options song = SongOptions(options, midi);
+        for (const auto& [option, member] : named) {
+            const std::string& path = song.*member;
+            // One song's file named twice (the same MIDI file twice, or one
+            // --report-json for all) is written once per run of it, losing nothing.
+            if (path.empty() || !checked.insert(path).second) continue;
+            for (const auto& [other, what] : taken) {
+                if (MayBeSameFile(path, other) && files.SameFile(path, other)) {
+                    problem = Fill(Tr("{1} would overwrite {2}"), {option, what});
+                    return true;
+                }
             }
+            taken.push_back({path, Fill(Tr("the file of {1}"), {option})});
         }
-        taken.push_back({*path, std::string("the file of ") + option});
     }
     return false;
 }

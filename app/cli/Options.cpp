@@ -3,8 +3,10 @@
 #include "Arrange.h"
 #include "Console.h"
 #include "Help.h"
+#include "Language.h"
 #include "NsfOutput.h"
 #include "SongName.h"
+#include "SongOutputs.h"
 
 namespace kelvane::cli {
 namespace {
@@ -22,14 +24,37 @@ std::string* ValueOf(const std::string& name, Options& options) {
     return nullptr;
 }
 
+// More songs at once than anyone has cores: enough to be no limit.
+constexpr unsigned kMostJobs = 256;
+
+// -j N, -jN, --jobs N, --jobs=N: a whole number from 1 up.
+bool ReadJobs(const std::string& text, Options& options, std::string& problem) {
+    unsigned jobs = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || jobs > kMostJobs) {
+            jobs = 0;
+            break;
+        }
+        jobs = jobs * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (jobs < 1 || jobs > kMostJobs) {
+        problem = Fill(Tr("--jobs needs a number of songs from 1 to {1}, not \"{2}\""),
+                       {std::to_string(kMostJobs), text});
+        return false;
+    }
+    options.jobs = jobs;
+    return true;
+}
+
 // What the options say together, once all are read.
 bool Check(Options& options, std::string& problem) {
     if (!options.songName.empty() && !IsPlainIdentifier(options.songName)) {
-        problem = "--name \"" + options.songName + "\" is not a label: letters, digits and '_', not a digit first";
+        problem = Fill(Tr("--name \"{1}\" is not a label: letters, digits and '_', not a digit first"),
+                       {options.songName});
         return false;
     }
     if (!options.wavPath.empty() && !WavOutputAvailable()) {
-        problem = kWavUnavailable;
+        problem = Tr(kWavUnavailable);
         return false;
     }
     if (!options.voiceSpec.empty() || !options.saveArrangedPath.empty()) options.arrange = true;
@@ -41,18 +66,7 @@ bool Check(Options& options, std::string& problem) {
             return false;
         }
     }
-    // One file per song: with several songs each would overwrite the last.
-    if (options.midiFiles.size() > 1) {
-        for (const auto& [name, value] : {std::pair<const char*, const std::string*>{"--nsf", &options.nsfPath},
-                                          {"--wav", &options.wavPath},
-                                          {"--save-arranged", &options.saveArrangedPath}}) {
-            if (!value->empty()) {
-                problem = std::string(name) + " takes one MIDI file";
-                return false;
-            }
-        }
-    }
-    return true;
+    return !SongsShareOutputs(options, problem);
 }
 
 }  // namespace
@@ -67,7 +81,12 @@ Parsed ParseOptions(const std::vector<std::string>& arguments, Options& options,
         }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        if (std::string* value = ValueOf(name, options)) {
+        if (argument.compare(0, 2, "-j") == 0 || name == "--jobs") {
+            std::string jobs = argument.compare(0, 2, "-j") == 0 ? argument.substr(2)
+                               : equals != std::string::npos ? argument.substr(equals + 1) : "";
+            if (jobs.empty() && equals == std::string::npos && i + 1 < arguments.size()) jobs = arguments[++i];
+            if (!ReadJobs(jobs, options, problem)) return Parsed::kUsage;
+        } else if (std::string* value = ValueOf(name, options)) {
             if (equals != std::string::npos) {
                 *value = argument.substr(equals + 1);
             } else if (i + 1 < arguments.size()) {
@@ -76,7 +95,10 @@ Parsed ParseOptions(const std::vector<std::string>& arguments, Options& options,
                 value->clear();
             }
             if (value->empty()) {
-                problem = name + (name == "--name" ? " needs a name" : name == "--voices" ? " needs a spec" : " needs a file");
+                problem = Fill(name == "--name"     ? Tr("{1} needs a name")
+                               : name == "--voices" ? Tr("{1} needs a spec")
+                                                    : Tr("{1} needs a file"),
+                               {name});
                 return Parsed::kUsage;
             }
         } else if (argument == "--") {
@@ -94,7 +116,7 @@ Parsed ParseOptions(const std::vector<std::string>& arguments, Options& options,
         } else if (argument == "--arrange") {
             options.arrange = true;
         } else {
-            problem = "unknown option " + argument;
+            problem = Fill(Tr("unknown option {1}"), {argument});
             return Parsed::kUsage;
         }
     }

@@ -19,6 +19,7 @@ struct Options {
     bool play = false;
     bool report = false;
     bool arrange = false;         // --arrange, or implied by --voices and --save-arranged
+    unsigned jobs = 1;            // -j, --jobs: songs converted at once
 };
 
 enum class Parsed {

@@ -8,38 +8,25 @@
 
 #include "Console.h"
 #include "Conversions.h"
+#include "ConsoleFrontEnd.h"
 #include "Converter.h"
 #include "DataPaths.h"
 #include "FileSystem.h"
 #include "Help.h"
+#include "Language.h"
 #include "Options.h"
 #include "Messages.h"
 #include "Play.h"
 #include "ReportText.h"
+#include "SongJobs.h"
+#include "SongOutputs.h"
+#include "Summary.h"
 
 namespace {
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-class ConsoleFrontEnd : public kelvane::FrontEnd {
-public:
-    void ShowMessage(const std::string& text) override {
-        kelvane::cli::Print(stderr, text + "\n");
-        if (text == kelvane::msg::kCannotOpenTemplate && !templateSearch.empty())
-            kelvane::cli::Print(stderr, templateSearch);
-    }
-    void ReplaceStatusText(const std::string&, const std::string& appendedLine) override {
-        kelvane::cli::Print(stdout, appendedLine);
-        std::fflush(stdout);
-    }
-    void SetProgressRange(int) override {}
-    void SetProgressStep(int) override {}
-    void StepProgress() override {}
-
-    std::string templateSearch;  // the line that follows a missing template
-};
 
 int UsageError(const std::string& problem) {
     kelvane::cli::Print(stderr, "kelvane: " + problem + "\n" + kelvane::cli::HelpText());
@@ -60,22 +47,22 @@ bool WriteReportJson(kelvane::FileSystem& files, const std::string& path,
 int Play(const std::string& image) {
     std::unique_ptr<kelvane::PlayPlatform> platform = kelvane::MakeSystemPlatform();
     if (!platform->FileExists(image)) {
-        kelvane::cli::Print(stderr, "kelvane: no ROM image " + image +
-                                        " to play; convert a MIDI file first\n");
+        kelvane::cli::Print(stderr, "kelvane: " + kelvane::Fill(kelvane::cli::Tr("no ROM image {1} to play; "
+                                                                                  "convert a MIDI file first"),
+                                                                {image}) + "\n");
         return kExitFailure;
     }
     const kelvane::PlayResult result = kelvane::PlayImage(*platform, image);
     kelvane::cli::Print(result.ok() ? stdout : stderr,
-                        "kelvane: " + kelvane::DescribePlayResult(result) + "\n");
+                        "kelvane: " + kelvane::DescribePlayResult(result, kelvane::cli::Tr) + "\n");
     return result.ok() ? kExitSuccess : kExitFailure;
 }
 
 // Said after a missing template, so that the user knows where to put one.
 std::string TemplateSearchLine(const kelvane::DataPaths& places) {
-    std::string line = "kelvane: searched for the template in:";
-    for (std::size_t i = 0; i < places.searched.size(); ++i)
-        line += (i == 0 ? " " : ", ") + places.searched[i];
-    return line + "\n";
+    std::string list;
+    for (std::size_t i = 0; i < places.searched.size(); ++i) list += (i == 0 ? "" : ", ") + places.searched[i];
+    return kelvane::Fill(kelvane::cli::Tr("提示: kelvane searched for the template in: {1}"), {list}) + "\n";
 }
 
 int Main(const std::vector<std::string>& arguments) {
@@ -92,7 +79,7 @@ int Main(const std::vector<std::string>& arguments) {
     const kelvane::DataPaths places = kelvane::ResolveDataPaths(
         kelvane::SystemDataEnvironment(), options.templatePath, options.romPath);
     if (options.midiFiles.empty() && options.play) return Play(places.romPath);
-    if (options.midiFiles.empty()) return UsageError("no MIDI file given");
+    if (options.midiFiles.empty()) return UsageError(kelvane::cli::Tr("no MIDI file given"));
 
     kelvane::DiskFileSystem files;
     const kelvane::cli::RunPaths paths{places.templatePath, places.romPath};
@@ -100,30 +87,43 @@ int Main(const std::vector<std::string>& arguments) {
     // A failure here shows as the engine's own "cannot create" message.
     if (places.romInUserFolder) kelvane::CreateParentFolders(places.romPath);
 
-    ConsoleFrontEnd frontEnd;
-    frontEnd.templateSearch = TemplateSearchLine(places);
-    kelvane::Converter converter(frontEnd, files);
+    if (!kelvane::cli::MakeOutputFolders(options, problem)) {
+        kelvane::cli::Print(stderr, "kelvane: " + problem + "\n");
+        return kExitFailure;
+    }
 
+    const std::vector<kelvane::cli::SongResult> results =
+        kelvane::cli::ConvertSongs(files, options, paths, TemplateSearchLine(places));
     bool allConverted = true;
     bool imageWritten = false;
     std::vector<kelvane::ConversionReport> reports;
-    for (const std::string& midiFile : options.midiFiles) {
-        kelvane::ConversionReport report =
-            kelvane::cli::ConvertFile(converter, files, options, paths, midiFile, allConverted);
-        imageWritten = imageWritten || report.romReplaced;
-        if (options.report) kelvane::cli::Print(stdout, kelvane::ReportTable(report));
-        if (!options.reportJsonPath.empty()) reports.push_back(std::move(report));
+    for (const kelvane::cli::SongResult& result : results) {
+        allConverted = allConverted && result.ok;
+        imageWritten = imageWritten || result.report.romReplaced;
+        if (!options.reportJsonPath.empty()) reports.push_back(result.report);
     }
-    if (!options.reportJsonPath.empty() && !WriteReportJson(files, options.reportJsonPath, reports)) {
-        kelvane::cli::Print(stderr, "kelvane: cannot write the report " + options.reportJsonPath + "\n");
-        allConverted = false;
+    // One file for all songs, or one per song in a folder, named after it.
+    const bool jsonFolder = kelvane::cli::NamesFolder(options.reportJsonPath);
+    for (std::size_t i = 0; i < (jsonFolder ? results.size() : reports.empty() ? 0 : 1); ++i) {
+        const std::string path = jsonFolder
+                                     ? kelvane::cli::OutputFor(options.reportJsonPath, results[i].midiFile, ".json")
+                                     : options.reportJsonPath;
+        if (!WriteReportJson(files, path, jsonFolder ? std::vector<kelvane::ConversionReport>{reports[i]} : reports)) {
+            kelvane::cli::Print(stderr, "kelvane: " + kelvane::Fill(kelvane::cli::Tr("cannot write the report {1}"),
+                                                                    {path}) + "\n");
+            allConverted = false;
+        }
     }
+    kelvane::cli::SayWhatImageHolds(results, places.romPath);
+    kelvane::cli::PrintSummary(results);
     // Away from the program the image is easily lost; say where it went.
     if (imageWritten && places.romInUserFolder)
-        kelvane::cli::Print(stderr, "提示: kelvane wrote the image to " + places.romPath + "\n");
+        kelvane::cli::Print(stderr, kelvane::Fill(kelvane::cli::Tr("提示: kelvane wrote the image to {1}"),
+                                                  {places.romPath}) + "\n");
     if (options.play) {
         if (allConverted) return Play(places.romPath);
-        kelvane::cli::Print(stderr, "kelvane: not playing, since a conversion failed\n");
+        kelvane::cli::Print(stderr,
+                            std::string("kelvane: ") + kelvane::cli::Tr("not playing, since a conversion failed") + "\n");
     }
     return allConverted ? kExitSuccess : kExitFailure;
 }

@@ -1,6 +1,6 @@
-// The advice both front ends give when a song name makes labels that
-// assemblers reject. The labels stay as they are, since users' toolchains may
-// rely on them; the user is only told.
+// The dialog's advice when a song name makes labels that assemblers reject
+// (the command line gives the same in the user's language). The labels stay
+// as they are, since users' toolchains may rely on them; the user is only told.
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ReportText.h"
+#include "Translation.h"
 
 namespace kelvane {
 
@@ -24,9 +25,13 @@ std::string ArrangementLine(const ConversionReport& report) {
     return line + "; 歌曲空间 " + std::to_string((report.songBlockUsed * 100 + size / 2) / size) + "%";
 }
 
+std::string ChineseReportTable(const ConversionReport& report) {
+    return ReportTable(report, [](const char* text) { return Translate(Language::kChinese, text); });
+}
+
 bool WriteReportFile(FileSystem& files, const std::string& path, const ConversionReport& report) {
     std::string text = "\xEF\xBB\xBF";
-    for (char c : ReportTable(report)) {
+    for (char c : ChineseReportTable(report)) {
         if (c == '\n') text += '\r';
         text += c;
     }

@@ -18,7 +18,11 @@ bool MostNotesLost(const ConversionReport& report);
 // (no newline).
 std::string ArrangementLine(const ConversionReport& report);
 
-// Writes the report table as UTF-8 with a byte order mark and CR LF line
+// The report table in Chinese, as the dialog shows everything: the voices
+// 方波1, 方波2, 三角波, 噪声, DPCM, the columns 音符, 重叠, 过短, 字节.
+std::string ChineseReportTable(const ConversionReport& report);
+
+// Writes the Chinese report table as UTF-8 with a byte order mark and CR LF line
 // ends, replacing `path` only when complete.
 bool WriteReportFile(FileSystem& files, const std::string& path, const ConversionReport& report);
 

@@ -50,21 +50,19 @@ PlayResult PlayImage(PlayPlatform& platform, const std::string& image) {
     return result;
 }
 
-std::string DescribePlayResult(const PlayResult& result) {
+std::string DescribePlayResult(const PlayResult& result, Translator translate) {
+    const auto text = [translate](const char* english) { return translate ? translate(english) : english; };
     switch (result.outcome) {
     case PlayResult::Outcome::Copied:
-        return "copied " + result.image + " to the device as " + result.target;
+        return Fill(text("copied {1} to the device as {2}"), {result.image, result.target});
     case PlayResult::Outcome::CopyFailed:
-        return "cannot copy " + result.image + " to the device as " + result.target + ": " +
-               result.error;
+        return Fill(text("cannot copy {1} to the device as {2}: {3}"), {result.image, result.target, result.error});
     case PlayResult::Outcome::EmulatorStarted:
-        return "no device labelled " + std::string(kDeviceLabel) + "; started " + result.target +
-               " on " + result.image;
+        return Fill(text("no device labelled {1}; started {2} on {3}"), {kDeviceLabel, result.target, result.image});
     case PlayResult::Outcome::EmulatorFailed:
         break;
     }
-    return "no device labelled " + std::string(kDeviceLabel) + "; cannot start " + result.target +
-           ": " + result.error;
+    return Fill(text("no device labelled {1}; cannot start {2}: {3}"), {kDeviceLabel, result.target, result.error});
 }
 
 }  // namespace kelvane

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "FillText.h"
+
 namespace kelvane {
 
 // The device's volume label, compared byte for byte.
@@ -90,7 +92,8 @@ PlayResult PlayImage(PlayPlatform& platform);
 // still receives it as "ROM.BIN".
 PlayResult PlayImage(PlayPlatform& platform, const std::string& image);
 
-// One line (without newline) telling what PlayImage did or why it could not.
-std::string DescribePlayResult(const PlayResult& result);
+// One line (without newline) telling what PlayImage did or why it could not;
+// in English, or in the words `translate` gives for its English texts.
+std::string DescribePlayResult(const PlayResult& result, Translator translate = nullptr);
 
 }  // namespace kelvane

@@ -8,8 +8,11 @@ trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 
 . "$(dirname "$0")/../checks.sh"
 
+# The program's own messages in Chinese (run), or in English (the others),
+# whatever the machine's locale.
+export LC_ALL=C
 run() {  # run ARGS...: sets out, err, status
-    out=$("$kelvane" "$@" 2>"$work/stderr"); status=$?
+    out=$(LC_ALL=zh_CN.UTF-8 "$kelvane" "$@" 2>"$work/stderr"); status=$?
     err=$(cat "$work/stderr")
 }
 
@@ -39,11 +42,12 @@ check "missing: status" 1 "$status"
 printf 'not a midi file' > music/bad.mid
 cp music/example.mid music/second.mid
 run --template "$template" --rom "$work/ROM.BIN" music/example.mid music/bad.mid music/second.mid
-check "three files: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!\n输出文件:\n转换失败!\nMIDI轨道数:6,MIDI节拍数:480\n输出文件:music/second.asm\n转换成功!' "$out"
-check "three files: stderr" "MIDI文件无法识别" "$err"
+check "three files: stdout" $'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/example.asm\n转换成功!\n输出文件:\n转换失败!\nMIDI轨道数:6,MIDI节拍数:480\n输出文件:music/second.asm\n转换成功!\n共 3 首: 2 首成功，0 首失败，1 首被拒绝' "$out"
+check "three files: stderr" "MIDI文件无法识别
+提示: $work/ROM.BIN 中是最后写入的歌曲 music/second.mid" "$err"
 check "three files: status" 1 "$status"
 run --template "$template" --rom "$work/ROM.BIN" music/bad.mid music/missing.mid
-check "two failures: stdout" $'输出文件:\n转换失败!\n输出文件:\n转换失败!' "$out"
+check "two failures: stdout" $'输出文件:\n转换失败!\n输出文件:\n转换失败!\n共 2 首: 0 首成功，0 首失败，2 首被拒绝' "$out"
 check "two failures: stderr" $'MIDI文件无法识别\n无法打开MIDI文件' "$err"
 
 # Song names that make labels an assembler rejects: the labels stay, and each
@@ -55,7 +59,7 @@ check "odd name: stderr" '提示: 歌曲名"my song-1"不是合法的汇编标�
 check "odd name: status" 0 "$status"
 check "odd name: labels kept" 1 "$(grep -c '^my song-1_Square1:' "music/my song-1.asm")"
 run --template "$template" --rom "$work/ROM.BIN" music/卡拉OK.mid music/bad.mid "music/my song-1.mid" music/example.mid
-check "odd names: one hint per run that wrote" $'提示: 歌曲名"卡拉OK"不是合法的汇编标号\nMIDI文件无法识别\n提示: 歌曲名"my song-1"不是合法的汇编标号' "$err"
+check "odd names: one hint per run that wrote" $'提示: 歌曲名"卡拉OK"不是合法的汇编标号\nMIDI文件无法识别\n提示: 歌曲名"my song-1"不是合法的汇编标号\n提示: '"$work"$'/ROM.BIN 中是最后写入的歌曲 music/example.mid' "$err"
 run --template "$template" --rom "$work/ROM.BIN" music/no-such-卡拉.mid
 check "odd name, no outputs: no hint" "无法打开MIDI文件" "$err"
 
@@ -145,14 +149,14 @@ check "image over the input: kept" "$(md5sum < "$example")" "$(md5sum < music/ex
 # Usage.
 run
 check "no arguments: status" 2 "$status"
-check "no arguments: usage" 1 "$(grep -c '^Usage: kelvane' <<<"$err")"
+check "no arguments: usage" 1 "$(grep -c '^用法: kelvane' <<<"$err")"
 run --frobnicate x.mid
 check "unknown option: status" 2 "$status"
 run --rom
 check "option without value: status" 2 "$status"
 run --help
 check "help: status" 0 "$status"
-check "help: text" 1 "$(grep -c '^Usage: kelvane' <<<"$out")"
+check "help: text" 1 "$(grep -c '^用法: kelvane' <<<"$out")"
 run --version
 check "version" "kelvane 1.0.0.1" "$out"
 

@@ -33,6 +33,8 @@ chmod +x "$prog/duzer"
 cp "$example" "$work/music/song.mid"
 cd "$work"
 
+# English messages, whatever the machine's locale.
+export LC_ALL=C
 export HOME=$work/home XDG_DATA_HOME=$work/data-home XDG_DATA_DIRS=$work/sys1:$work/sys2
 image=$XDG_DATA_HOME/kelvane/ROM.BIN
 status_lines=$'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/song.asm\n转换成功!'
@@ -40,7 +42,7 @@ status_lines=$'MIDI轨道数:6,MIDI节拍数:480\n输出文件:music/song.asm\n�
 # Nothing anywhere: the message, then every place searched, in order.
 run music/song.mid
 check "none: stderr" "无法打开RZ31ST.bin文件
-kelvane: searched for the template in: $prog/RZ31ST.bin, $XDG_DATA_HOME/kelvane/RZ31ST.bin, $work/sys1/kelvane/RZ31ST.bin, $work/sys2/kelvane/RZ31ST.bin" "$err"
+提示: kelvane searched for the template in: $prog/RZ31ST.bin, $XDG_DATA_HOME/kelvane/RZ31ST.bin, $work/sys1/kelvane/RZ31ST.bin, $work/sys2/kelvane/RZ31ST.bin" "$err"
 check "none: status" 1 "$status"
 check "none: no image" "" "$(ls "$XDG_DATA_HOME/kelvane")"
 

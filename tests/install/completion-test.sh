@@ -34,6 +34,7 @@ check "any file after --rom" "ROM.BIN" "$(complete_line --rom R)"
 check "any file after --template=" "notes.txt" "$(complete_line --template = n)"
 check "MIDI files after --save-arranged" "" "$(complete_line --save-arranged n)"
 check "nothing offered for a name" "" "$(complete_line --name s)"
+check "nothing offered for a number of jobs" "" "$(complete_line -j s)$(complete_line --jobs s)"
 check "a dash word after -- is a file" "--rare.mid" "$(complete_line -- --r)"
 
 finish

@@ -3,11 +3,12 @@
 # the Makefile runs it), and that the installed program finds a template
 # installed for the system and writes its image into the user's folder.
 set -u
-build=$1 template=$2 example=$3 with_man_page=$4
+build=$1 template=$2 example=$3 with_man_page=$4 with_chinese_man_page=${5:-OFF}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 . "$(dirname "$0")/../checks.sh"
+export LC_ALL=C
 
 installed() {  # installed PREFIX: the files under DESTDIR, sorted
     DESTDIR=$work/root cmake --install "$build" --prefix "$1" >"$work/log" 2>&1 || cat "$work/log"
@@ -22,6 +23,9 @@ expected="./usr/local/bin/kelvane
 if [ "$with_man_page" = ON ]; then
     expected+=$'\n./usr/local/share/man/man1/kelvane.1.gz'
 fi
+if [ "$with_chinese_man_page" = ON ]; then
+    expected+=$'\n./usr/local/share/man/zh_CN/man1/kelvane.1.gz'
+fi
 check "files under /usr/local" "$expected" "$(installed /usr/local)"
 root=$work/root/usr/local
 check "program runs" "$("$build/app/cli/kelvane" --version)" "$("$root/bin/kelvane" --version)"
@@ -31,6 +35,10 @@ check "changelog unpacks" yes "$(gzip -dc "$root/share/doc/kelvane/changelog.gz"
 if [ "$with_man_page" = ON ]; then
     check "man page is the one built" "$(cat "$build/packaging/kelvane.1")" \
         "$(gzip -dc "$root/share/man/man1/kelvane.1.gz")"
+fi
+if [ "$with_chinese_man_page" = ON ]; then
+    check "Chinese man page is the one built" "$(cat "$build/packaging/zh_CN/kelvane.1")" \
+        "$(gzip -dc "$root/share/man/zh_CN/man1/kelvane.1.gz")"
 fi
 check "nothing but our files" "" "$(installed /usr/local | grep -v -e /kelvane -e kelvane/)"
 

@@ -71,6 +71,8 @@ for song in seven three; do
     expect_eq "$song, arranged: every report line ends in CR LF" "" \
         "$(tail -c +4 "$report" 2>/dev/null | grep -nv $'\r$')"
     expect_true "$song, arranged: $song.nsf is an NSF" is_nsf "$songs/$song.nsf"
+    expect_eq "$song, arranged: the report is Chinese" "声道 方波1 方波2 三角波 噪声 DPCM" \
+        "$(tr -d '\r' <"$report" 2>/dev/null | tail -c +4 | awk '$1 !~ /^(来自|歌曲空间|长度|提示|指挥轨)/ { print $1 }' | paste -sd ' ')"
 done
 expect_true "format 0, arranged: no hint that notes were lost" \
     test -z "$(field status "$run" | grep -F '提示: ')"
@@ -79,7 +81,7 @@ expect_true "format 0, arranged: no hint that notes were lost" \
 # keeps all 20 notes of the three-voice song (8 melody, 4 bass, 8 drums).
 shown=$(line_before_output | grep -oE '[0-9]+[音击]' | tr -dc '0-9\n' | paste -sd' ')
 counted=$(tr -d '\r' <"$songs/three.report.txt" |
-    awk '$1 ~ /^(Square1|Square2|Triangle|Noise|DPCM)$/ { printf "%s%s", sep, $2; sep = " " }')
+    awk '$1 ~ /^(方波1|方波2|三角波|噪声|DPCM)$/ { printf "%s%s", sep, $2; sep = " " }')
 expect_eq "format 0, arranged: the status counts are the report's" "$counted" "$shown"
 expect_eq "format 0, arranged: every note reaches a voice" 20 "$(awk '{ for (i = 1; i <= NF; ++i) s += $i; print s }' <<<"$shown")"
 
