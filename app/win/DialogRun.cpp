@@ -8,6 +8,7 @@
 #include "NsfOutput.h"
 #include "RunAdvice.h"
 #include "SongName.h"
+#include "StatusLayout.h"
 
 namespace {
 
@@ -154,9 +155,9 @@ void RunDialogConversion(const DialogRunRequest& request, kelvane::Converter& co
 std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& report, bool arranged,
                                             const std::string& songName) {
     std::vector<std::string> lines;
-    if (arranged) lines.push_back(kelvane::ArrangementLine(report) + "\n");
+    if (arranged) lines.push_back(kelvane::win::WithChinesePunctuation(kelvane::ArrangementLine(report)) + "\n");
     const std::string advice = kelvane::LabelAdvice(songName);
-    if (!advice.empty()) lines.push_back(WithChineseQuotes(advice) + "\n");
+    if (!advice.empty()) lines.push_back(kelvane::win::WithChineseQuotes(advice) + "\n");
     if (!arranged && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
     return lines;
 }
@@ -164,18 +165,4 @@ std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& rep
 std::string DialogBoxText(const std::string& text, bool arranged) {
     if (text == kelvane::msg::kTooManyTracks && !arranged) return text + "\n" + kTooManyTracksHint;
     return text;
-}
-
-std::string WithChineseQuotes(const std::string& text) {
-    std::string out;
-    bool open = true;
-    for (char c : text) {
-        if (c == '"') {
-            out += open ? "“" : "”";
-            open = !open;
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }

@@ -34,6 +34,3 @@ std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& rep
 // A box's text as the dialog shows it: a run refused for its many tracks
 // names the check box that would take them.
 std::string DialogBoxText(const std::string& text, bool arranged);
-
-// ASCII double quotes in Chinese text become Chinese ones: "x" gives “x”.
-std::string WithChineseQuotes(const std::string& text);

@@ -7,6 +7,7 @@ namespace kelvane::win {
 namespace {
 
 constexpr wchar_t kEllipsis[] = L"...";
+constexpr char kAdvice[] = "提示: ";
 
 // Han characters and the kana, which Chinese text breaks between freely.
 bool IsIdeograph(wchar_t c) {
@@ -105,5 +106,34 @@ std::wstring FitLine(const std::wstring& line, int width, const TextWidth& measu
     const std::wstring head = line.substr(0, start);
     return head + CompactPath(line.substr(start), width - measure(head), measure);
 }
+
+namespace {
+
+std::string ChinesePunctuation(const std::string& text, bool marks) {
+    const std::string advice = kAdvice;
+    const std::size_t start = text.compare(0, advice.size(), advice) == 0 ? advice.size() : 0;
+    std::string out = text.substr(0, start);
+    bool open = true;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool spaced = i + 1 < text.size() && text[i + 1] == ' ';
+        if (c == '"') {
+            out += open ? "“" : "”";
+            open = !open;
+        } else if (marks && spaced && (c == ',' || c == ';' || c == ':')) {
+            out += c == ',' ? "，" : c == ';' ? "；" : "：";
+            ++i;  // a full-width mark holds its own space
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string WithChineseQuotes(const std::string& text) { return ChinesePunctuation(text, false); }
+
+std::string WithChinesePunctuation(const std::string& text) { return ChinesePunctuation(text, true); }
 
 }  // namespace kelvane::win

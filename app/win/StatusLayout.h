@@ -1,5 +1,6 @@
 // How the dialog fits its status lines into a box of fixed width: where a
-// wrapped line may end, and a long path shortened in its middle. Plain C++,
+// wrapped line may end, and a long path shortened in its middle; and the
+// Chinese punctuation of lines it shares with the command line. Plain C++,
 // so the rules are tested without Windows; the dialog measures with its font.
 #pragma once
 
@@ -36,5 +37,13 @@ std::wstring CompactPath(const std::wstring& path, int width, const TextWidth& m
 
 // The line with its path, if any, shortened so that the whole line fits.
 std::wstring FitLine(const std::wstring& line, int width, const TextWidth& measure);
+
+// UTF-8 Chinese text with Chinese quotes: "x" gives “x”. For lines that hold
+// a name the user chose, which keeps its own marks.
+std::string WithChineseQuotes(const std::string& text);
+
+// The same, and ", " "; " ": " give "，" "；" "：", for lines of the program's
+// own words and numbers. The "提示: " that starts every piece of advice stays.
+std::string WithChinesePunctuation(const std::string& text);
 
 }  // namespace kelvane::win

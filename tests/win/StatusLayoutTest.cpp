@@ -130,5 +130,19 @@ TEST(StatusPaths, LineKeepsItsTextAndFitsItsPath) {
     EXPECT_EQ(plain, FitLine(plain, 4, Cells));  // no path: the box wraps it
 }
 
+TEST(StatusPunctuation, SharedLinesGetChinesePunctuation) {
+    EXPECT_EQ("编排：方波1 312音，方波2 0音；歌曲空间 61%",
+              WithChinesePunctuation("编排: 方波1 312音, 方波2 0音; 歌曲空间 61%"));
+    EXPECT_EQ("提示: 歌曲名“my song-1”不是合法的汇编标号",
+              WithChinesePunctuation("提示: 歌曲名\"my song-1\"不是合法的汇编标号"));
+    // A name the user chose keeps its own marks.
+    EXPECT_EQ("提示: 歌曲名“a, b: c”不是合法的汇编标号",
+              WithChineseQuotes("提示: 歌曲名\"a, b: c\"不是合法的汇编标号"));
+    // Marks without a space after them are parts of names and numbers.
+    EXPECT_EQ("C:\\a,b;c.mid 1,234", WithChinesePunctuation("C:\\a,b;c.mid 1,234"));
+    EXPECT_EQ("“a，b”", WithChinesePunctuation("\"a, b\""));
+    EXPECT_EQ("", WithChinesePunctuation(""));
+}
+
 }  // namespace
 }  // namespace kelvane::win

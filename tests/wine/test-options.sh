@@ -88,7 +88,7 @@ expect_eq "NSF not writable: the line" '***错误*** 无法写入NSF文件：S:\
 
 # ---- 自动编排 with 导出NSF: any layout converts.
 expect_eq "自动编排 checked" "check $ARRANGE: on" "$(drv check $ARRANGE on)"
-arranged='^编排: 方波1 [0-9]+音, 方波2 [0-9]+音, 三角波 [0-9]+音, 噪音 [0-9]+击, DPCM [0-9]+击; 歌曲空间 [0-9]+%$'
+arranged='^编排：方波1 [0-9]+音，方波2 [0-9]+音，三角波 [0-9]+音，噪音 [0-9]+击，DPCM [0-9]+击；歌曲空间 [0-9]+%$'
 for song in seven three; do
     convert $song.mid
     expect_eq "$song, arranged: no box" "" "$(field box "$run")"
@@ -115,11 +115,12 @@ expect_eq "report not writable: the line" '***错误*** 无法写入报告文件
 expect_true "report not writable: the NSF is written all the same" is_nsf "$songs/kept.nsf"
 convert three.mid >/dev/null
 
-# The status line and the report count the same notes, and the arrangement
-# keeps all 20 notes of the three-voice song (8 melody, 4 bass, 8 drums).
+# The status line and the report (its voices named in English or Chinese)
+# count the same notes, and the arrangement keeps all 20 notes of the
+# three-voice song (8 melody, 4 bass, 8 drums).
 shown=$(line_before_output | grep -oE '[0-9]+[音击]' | tr -dc '0-9\n' | paste -sd' ')
 counted=$(tr -d '\r' <"$songs/three.report.txt" |
-    awk '$1 ~ /^(Square1|Square2|Triangle|Noise|DPCM)$/ { printf "%s%s", sep, $2; sep = " " }')
+    awk '$1 ~ /^(Square1|Square2|Triangle|Noise|DPCM|方波1|方波2|三角波|噪声)$/ { printf "%s%s", sep, $2; sep = " " }')
 expect_eq "format 0, arranged: the status counts are the report's" "$counted" "$shown"
 expect_eq "format 0, arranged: every note reaches a voice" 20 "$(awk '{ for (i = 1; i <= NF; ++i) s += $i; print s }' <<<"$shown")"
 
