@@ -264,6 +264,7 @@ void CKelvaneDlg::OnOK() {
 
     // One conversion run; the dialog stays open for the next.
     SetRunning(true);
+    SendMessageW(progress_, PBM_SETPOS, 0, 0);
     status_.SetRunText("", true);
     status_.AddLine(arrange_ ? kArranging : kConverting);
     auto run = [this, request] { RunDialogConversion(request, converter_, files_, frontEnd_); };

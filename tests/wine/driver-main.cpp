@@ -28,8 +28,10 @@
 //   driver click-note    clicks the text beside check box 1006
 //   driver minimize      the minimise box; minimises and restores the dialog
 //   driver busy          Convert, and the window's answers while the run goes
-//   driver exit-during-run
-//                        Convert, then Exit while it runs; waits for the end
+//   driver exit-during-run [esc]
+//                        Convert, then Exit (or Esc) while it runs; waits for
+//                        the end
+//   driver escape        Esc typed; waits until the program has ended
 //
 // The parts: driver-window.cpp (output, finding and reading windows),
 // driver-template.cpp (dialog templates and resources), driver-layout.cpp
@@ -66,9 +68,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"click-note") return driver::ClickNote();
     if (command == L"minimize") return driver::Minimize();
     if (command == L"busy") return driver::Busy();
-    if (command == L"exit-during-run") return driver::ExitDuringRun();
+    if (command == L"exit-during-run") return driver::ExitDuringRun(arg == L"esc");
+    if (command == L"escape") return driver::Escape();
     driver::Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | check ID on|off | "
                   "status | sysmenu | about | drop PATH | exit | rect | view | focus | key LETTER | click-note | minimize | "
-                  "busy | exit-during-run");
+                  "busy | exit-during-run [esc] | escape");
     return 2;
 }

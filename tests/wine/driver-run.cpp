@@ -47,6 +47,15 @@ void ClickOn(HWND window) {
     SendInput(2, click, sizeof(INPUT));
 }
 
+// Esc, typed into the dialog as a user types it.
+void TypeEscape(HWND main) {
+    SetForegroundWindow(main);
+    WaitFor([&] { return GetForegroundWindow() == main ? main : nullptr; }, 2000);
+    const WORD key[] = {VK_ESCAPE};
+    SendKeys(key, 1, false);
+    SendKeys(key, 1, true);
+}
+
 // Waits until Convert is disabled: a run has started. False after `ms`.
 bool WaitForRun(HWND main, int ms) {
     return WaitFor([&] { return IsWindowEnabled(GetDlgItem(main, IDOK)) ? nullptr : main; }, ms) != nullptr;
@@ -140,9 +149,20 @@ int Busy() {
     return 0;
 }
 
-// Convert, then Exit while the run goes: the dialog stays until the run has
-// ended, then the program ends.
-int ExitDuringRun() {
+int Escape() {
+    HWND main = RequireMainDialog();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    TypeEscape(main);
+    const bool ended = process != nullptr && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    Print(ended ? "exited" : "FAIL the program is still running");
+    return ended ? 0 : 1;
+}
+
+// Convert, then Exit (or Esc) while the run goes: the dialog stays until the
+// run has ended, then the program ends.
+int ExitDuringRun(bool escape) {
     HWND main = RequireMainDialog();
     DWORD pid = 0;
     GetWindowThreadProcessId(main, &pid);
@@ -152,8 +172,13 @@ int ExitDuringRun() {
         Print("FAIL no run started");
         return 1;
     }
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(main, IDCANCEL)));
+    if (escape) {
+        TypeEscape(main);
+    } else {
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(main, IDCANCEL)));
+    }
+    Sleep(200);
     Settle(main);
     const bool open = IsWindow(main) && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     Print(std::string("open while the run goes: ") + (open ? "yes" : "no"));

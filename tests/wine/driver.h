@@ -90,7 +90,8 @@ int Rect();
 int Focus();                          // driver-run.cpp
 int Key(wchar_t letter);
 int Busy();
-int ExitDuringRun();
+int ExitDuringRun(bool escape);
+int Escape();
 int ClickNote();
 int Minimize();
 

@@ -2,7 +2,7 @@
 # The dialog as built: template 102 live (with its tab order, centred) and in
 # the resources, the first focus on Browse, the About box from the system menu
 # with the program's version, centred on the dialog, the title bar's icon,
-# minimising, the text beside 自动编排 that ticks it, and Exit.
+# minimising, the text beside 自动编排 that ticks it, and Esc.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
@@ -50,5 +50,5 @@ expect_eq "a click on the text beside 自动编排 ticks it" "check 1006 before:
 check 1006 after: on" "$note"
 expect_eq "a second click clears it" "check 1006 after: off" "$(drv click-note | tail -n1)"
 
-expect_eq "Exit ends the program" "exited" "$(drv exit)"
+expect_eq "Esc ends the program when no run goes" "exited" "$(drv escape)"
 wine_finish

@@ -2,8 +2,8 @@
 # A conversion that takes a while runs beside the window, not in it: while a
 # large song is arranged the window answers at once, Convert is disabled and
 # the status says what is going on; the run ends as one that took no time
-# would. Exit during such a run waits for it, then ends the program with the
-# run's files whole.
+# would. Esc or Exit during such a run waits for it, then ends the program
+# with the run's files whole.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
@@ -31,17 +31,24 @@ expect_true "the run ends as usual" grep -q '\\n转换成功!\\n已写入报告�
 expect_eq "the bar full at its end: six tracks arranged" "6 of 0..6" "$(field progress "$busy")"
 expect_eq "the focus on Convert again" "focus: 1" "$(drv focus)"
 
-# Exit while the same song is converted again.
-rm -f "$songs/crowded.asm" "$KELVANE_APP/ROM.BIN"
-leave=$(drv exit-during-run)
-printf '%s\n' "$leave"
-expect_eq "Exit during a run: the dialog stays while it runs" "yes" "$(field 'open while the run goes' "$leave")"
-expect_true "Exit during a run: the status says it closes after the run" \
-    grep -q '转换结束后退出$' <<<"$(field 'status after Exit' "$leave")"
-expect_eq "Exit during a run: Exit is not taken twice" "no" "$(field 'Exit enabled' "$leave")"
-expect_eq "Exit during a run: no box" "" "$(field box "$leave")"
-expect_true "Exit during a run: the program ends after the run" grep -qx 'exited after the run' <<<"$leave"
-expect_true "Exit during a run: the run's .asm is whole" grep -q 'crowded_' "$songs/crowded.asm"
-expect_true "Exit during a run: ROM.BIN is whole" \
-    test "$(stat -c %s "$KELVANE_APP/ROM.BIN" 2>/dev/null)" = 524288
+# Esc, then Exit, while the same song is converted again: each waits.
+for how in esc button; do
+    rm -f "$songs/crowded.asm" "$KELVANE_APP/ROM.BIN"
+    leave=$(drv exit-during-run "$how")
+    printf '%s\n' "$leave"
+    expect_eq "$how during a run: the dialog stays while it runs" "yes" "$(field 'open while the run goes' "$leave")"
+    expect_true "$how during a run: the status says it closes after the run" \
+        grep -q '转换结束后退出$' <<<"$(field 'status after Exit' "$leave")"
+    expect_eq "$how during a run: Exit is not taken twice" "no" "$(field 'Exit enabled' "$leave")"
+    expect_eq "$how during a run: no box" "" "$(field box "$leave")"
+    expect_true "$how during a run: the program ends after the run" grep -qx 'exited after the run' <<<"$leave"
+    expect_true "$how during a run: the run's .asm is whole" grep -q 'crowded_' "$songs/crowded.asm"
+    expect_true "$how during a run: ROM.BIN is whole" \
+        test "$(stat -c %s "$KELVANE_APP/ROM.BIN" 2>/dev/null)" = 524288
+    if [ "$how" = esc ]; then
+        kelvane_start
+        drv drop "$(wine_path "$songs/crowded.mid")" >/dev/null
+        drv check 1006 on >/dev/null
+    fi
+done
 wine_finish
