@@ -125,12 +125,18 @@ bool CKelvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return true;
     case WM_COMMAND:
-        // STN_CLICKED and BN_CLICKED are both 0; STN_DBLCLK is BN_DBLCLK.
-        if (HIWORD(wParam) != BN_CLICKED && HIWORD(wParam) != STN_DBLCLK) {
-            return false;
-        }
         if (running_) {
-            return true;  // a click that reached a control before it was disabled
+            // A click that reached a control before it was disabled.
+            return HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == STN_DBLCLK;
+        }
+        if (LOWORD(wParam) == IDC_ARRANGE_NOTE && (HIWORD(wParam) == STN_CLICKED || HIWORD(wParam) == STN_DBLCLK)) {
+            // The description beside the check box is part of it: a click on
+            // it ticks or clears the box, a double click does both.
+            SendMessageW(Item(IDC_ARRANGE), BM_CLICK, 0, 0);
+            return true;
+        }
+        if (HIWORD(wParam) != BN_CLICKED) {
+            return false;
         }
         if (LOWORD(wParam) == IDC_BROWSE) {
             OnBrowse();
@@ -138,12 +144,6 @@ bool CKelvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         }
         if (LOWORD(wParam) == IDC_PLAY) {
             OnPlay();
-            return true;
-        }
-        if (LOWORD(wParam) == IDC_ARRANGE_NOTE) {
-            // The description beside the check box is part of it: a click on
-            // it ticks or clears the box.
-            SendMessageW(Item(IDC_ARRANGE), BM_CLICK, 0, 0);
             return true;
         }
         return false;
@@ -278,8 +278,8 @@ void CKelvaneDlg::OnCancel() {
         EndDialog(IDCANCEL);
         return;
     }
-    // Ending mid-run would leave the run's files to chance; the run is short
-    // enough to wait for.
+    // A run cut off halfway would leave its files to chance: the dialog
+    // closes when the run has ended (OnRunEnded).
     if (!closeWhenDone_) {
         closeWhenDone_ = true;
         EnableWindow(Item(IDCANCEL), FALSE);
