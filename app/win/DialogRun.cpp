@@ -36,20 +36,11 @@ const char kTemplateBelongs[] = "请把RZ31ST.bin放在Kelvane.exe所在的文�
 const char kEmptyStatus[] = "\n\n\n\n\n\n";
 
 // The extra outputs may not stand where another file of the run is: a MIDI
-// file named x.nsf would be replaced by its own NSF. Outputs replace their
-// files by a rename, so only an output with the very name of another file can
-// lose it; the file system is asked only then.
-std::string LowerName(const std::string& path) {
-    std::size_t start = path.size();
-    while (start > 0 && !kelvane::IsPathSeparator(path[start - 1])) --start;
-    std::string name = path.substr(start);
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return name;
-}
-
+// file named x.nsf would be replaced by its own NSF. The file system decides
+// what is one file (a link, another spelling); two pairs of stat calls per
+// file are nothing beside a conversion.
 bool Collide(kelvane::FileSystem& files, const std::string& a, const std::string& b) {
-    return LowerName(a) == LowerName(b) && files.SameFile(a, b);
+    return !a.empty() && !b.empty() && files.SameFile(a, b);
 }
 
 struct Output {
