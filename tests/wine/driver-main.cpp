@@ -25,6 +25,7 @@
 //   driver focus         the id of the control with the keyboard focus
 //   driver key LETTER    Alt+LETTER typed; then as convert, with the check
 //                        boxes and the focus
+//   driver enter         the same with Enter
 //   driver click-note    clicks the text beside check box 1006
 //   driver minimize      the minimise box; minimises and restores the dialog
 //   driver busy          Convert, and the window's answers while the run goes
@@ -65,13 +66,15 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"focus") return driver::Focus();
     if (command == L"key" && argc == 3 && arg.size() == 1) return driver::Key(arg[0]);
+    if (command == L"enter") return driver::Key(L'\n');
     if (command == L"click-note") return driver::ClickNote();
     if (command == L"minimize") return driver::Minimize();
     if (command == L"busy") return driver::Busy();
     if (command == L"exit-during-run") return driver::ExitDuringRun(arg == L"esc");
     if (command == L"escape") return driver::Escape();
     driver::Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | check ID on|off | "
-                  "status | sysmenu | about | drop PATH | exit | rect | view | focus | key LETTER | click-note | minimize | "
+                  "status | sysmenu | about | drop PATH | exit | rect | view | focus | key LETTER | enter | click-note | "
+                  "minimize | "
                   "busy | exit-during-run [esc] | escape");
     return 2;
 }

@@ -77,15 +77,21 @@ int Focus() {
     return 0;
 }
 
-// Alt and a letter, typed into the dialog; then whatever it started is let
-// run to its end, and the dialog read back.
+// Alt and a letter (or Enter, for '\n'), typed into the dialog; then
+// whatever it started is let run to its end, and the dialog read back.
 int Key(wchar_t letter) {
     HWND main = RequireMainDialog();
     SetForegroundWindow(main);
     WaitFor([&] { return GetForegroundWindow() == main ? main : nullptr; }, 2000);
-    const WORD keys[] = {VK_MENU, static_cast<WORD>(towupper(letter))};
-    SendKeys(keys, 2, false);
-    SendKeys(keys, 2, true);
+    if (letter == L'\n') {
+        const WORD enter[] = {VK_RETURN};
+        SendKeys(enter, 1, false);
+        SendKeys(enter, 1, true);
+    } else {
+        const WORD keys[] = {VK_MENU, static_cast<WORD>(towupper(letter))};
+        SendKeys(keys, 2, false);
+        SendKeys(keys, 2, true);
+    }
     Sleep(200);
     CloseBoxesUntilIdle(main);
     PrintStatus(main);

@@ -31,9 +31,9 @@ expect_eq "Browse hands the focus to Convert" "focus: 1" "$(drv focus)"
 
 # The song name is no assembler label, and the status says so.
 expected_status='\n\nMIDI轨道数:6,MIDI节拍数:480\n提示: 歌曲名“小星星”不是合法的汇编标号\n输出文件:'"${asm//\\/\\\\}"'\n转换成功!'
-run=$(drv convert)
+run=$(drv enter)
 printf '%s\n' "$run"
-expect_eq "no message box" "" "$(field box "$run")"
+expect_eq "Enter converts the chosen file: no message box" "" "$(field box "$run")"
 expect_eq "status lines after a clean six-track run" "$expected_status" "$(field status "$run")"
 expect_eq "progress bar at its full range" "6 of 0..6" "$(field progress "$run")"
 
