@@ -25,7 +25,7 @@ const DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 const Control kMainControls[] = {
     {-1, L"Static", SS_LEFT, L"请选择MIDI文件：", {17, 16, 77, 12}},
     {1000, L"Edit", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, L"", {17, 29, 222, 14}},
-    {1001, L"Button", BS_PUSHBUTTON, L"浏览(&B)", {196, 13, 43, 14}},
+    {1001, L"Button", BS_PUSHBUTTON, L"浏览(&B)", {187, 13, 52, 14}},
     {-1, L"Button", BS_GROUPBOX, L"信息", {17, 48, 198, 86}},
     {1004, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", {24, 57, 184, 70}},
     {1002, L"msctls_progress32", PBS_VERTICAL, L"", {222, 49, 15, 84}},

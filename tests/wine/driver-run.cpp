@@ -34,23 +34,27 @@ void SendKeys(const WORD* keys, int count, bool up) {
     }
 }
 
-// Clicks the middle of a window, as the mouse does.
+// Clicks the middle of a window with the messages a mouse click brings it.
+// Posted rather than typed with SendInput: under Wine a synthetic click is
+// at times lost on its way, and the layout checks that the window is one a
+// real click reaches (a static with SS_NOTIFY).
 void ClickOn(HWND window) {
     RECT r;
-    GetWindowRect(window, &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    Sleep(100);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    GetClientRect(window, &r);
+    const LPARAM middle = MAKELPARAM(r.right / 2, r.bottom / 2);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(window, WM_LBUTTONUP, 0, middle);
+}
+
+// Makes the dialog the window that takes the keys and the clicks.
+void BringToFront(HWND main) {
+    SetForegroundWindow(main);
+    WaitFor([&] { return GetForegroundWindow() == main ? main : nullptr; }, 2000);
 }
 
 // Esc, typed into the dialog as a user types it.
 void TypeEscape(HWND main) {
-    SetForegroundWindow(main);
-    WaitFor([&] { return GetForegroundWindow() == main ? main : nullptr; }, 2000);
+    BringToFront(main);
     const WORD key[] = {VK_ESCAPE};
     SendKeys(key, 1, false);
     SendKeys(key, 1, true);
@@ -81,8 +85,7 @@ int Focus() {
 // whatever it started is let run to its end, and the dialog read back.
 int Key(wchar_t letter) {
     HWND main = RequireMainDialog();
-    SetForegroundWindow(main);
-    WaitFor([&] { return GetForegroundWindow() == main ? main : nullptr; }, 2000);
+    BringToFront(main);
     if (letter == L'\n') {
         const WORD enter[] = {VK_RETURN};
         SendKeys(enter, 1, false);

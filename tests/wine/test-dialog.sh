@@ -17,6 +17,12 @@ printf '%s\n' "$layout"
 expect_eq "every layout and resource check" 0 "$rc"
 expect_eq "the first focus is on Browse" "focus: 1001" "$(drv focus)"
 
+note=$(drv click-note)
+expect_eq "a click on the text beside 自动编排 ticks it" "check 1006 before: off
+check 1006 after: on" "$note"
+expect_eq "a second click clears it" "check 1006 after: off" "$(drv click-note | tail -n1)"
+
+
 shot="$WINE_TEST_DIR/dialog.png"
 kelvane_screenshot "$shot"
 # The title bar's icon is our small icon, whose tile is #1F5F8F.
@@ -44,11 +50,6 @@ expect_eq "the dialog is still there after the About box" 0 "$(drv rect >/dev/nu
 expect_eq "a minimise box, and the dialog minimises and comes back" "minimize box: yes
 minimized: yes
 restored: yes" "$(drv minimize)"
-
-note=$(drv click-note)
-expect_eq "a click on the text beside 自动编排 ticks it" "check 1006 before: off
-check 1006 after: on" "$note"
-expect_eq "a second click clears it" "check 1006 after: off" "$(drv click-note | tail -n1)"
 
 expect_eq "Esc ends the program when no run goes" "exited" "$(drv escape)"
 wine_finish
