@@ -132,6 +132,10 @@ wine_run "$cli/kelvane-cli.exe" --arrange --nsf "$(wine_path "$cli")\\three.nsf"
     "$(wine_path "$cli/three.mid")" >"$WINE_TEST_DIR/cli.log" 2>&1
 expect_eq "the command line arranges the song too" 0 "$?"
 expect_true "format 0, arranged: the NSF equals the command line's" cmp "$songs/three.nsf" "$cli/three.nsf"
+for ext in asm h; do
+    expect_true "format 0, arranged: the .$ext equals the command line's" cmp "$songs/three.$ext" "$cli/three.$ext"
+done
+expect_true "format 0, arranged: ROM.BIN equals the command line's" cmp "$KELVANE_APP/ROM.BIN" "$cli/ROM.BIN"
 
 expect_eq "Exit ends the program" "exited" "$(drv exit)"
 wine_finish
