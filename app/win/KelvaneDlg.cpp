@@ -3,18 +3,15 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <new>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "AboutDlg.h"
-#include "Arranging.h"
 #include "DataPaths.h"
-#include "LabelAdvice.h"
-#include "Messages.h"
-#include "NsfOutput.h"
+#include "DialogRun.h"
 #include "Play.h"
 #include "ProgramDirectory.h"
-#include "RunAdvice.h"
 #include "SongName.h"
 #include "WideText.h"
 #include "resource.h"
@@ -23,15 +20,19 @@ namespace {
 
 const wchar_t kAppName[] = L"Kelvane";
 
-// Play's boxes, for a hand-off that failed.
+const char kChooseFileFirst[] = "请先选择MIDI文件";
+const char kArranging[] = "正在编排，请稍候……";
+const char kConverting[] = "正在转换……";
+const char kClosingAfterRun[] = "转换结束后退出";
+
+// Play: boxes for a hand-off that failed, status lines for one that went well.
 const char kCannotCopyToDevice[] = "无法复制ROM.BIN到设备";
 const char kCannotStartEmulator[] = "无法启动模拟器duzer.exe";
+const char kNoDeviceUsingEmulator[] = "未找到PX4设备，用模拟器播放";
+const char kCopiedToDevice[] = "已复制到PX4设备: ";
 
-// Where a plain conversion loses the music, the box or the status names the
-// check box that would keep it.
-const char kTooManyTracksHint[] = "请勾选\"自动编排\", 把任何MIDI文件编排到五个声道";
-const char kLostNotesHint[] = "提示: 大部分音符没有进入任何声道, 请勾选\"自动编排\"\n";
-const char kCannotWriteNsf[] = "无法写入NSF文件";
+// The controls that start something; disabled while a run goes.
+const int kRunControls[] = {IDC_BROWSE, IDOK, IDC_PLAY, IDC_ARRANGE, IDC_ARRANGE_NOTE, IDC_EXPORT_NSF};
 
 // Icon 128 in the size the system wants for `metricX` x `metricY`, so that
 // the small icon is the drawn 16x16 image rather than the 32x32 one shrunk.
@@ -41,17 +42,45 @@ HICON LoadAppIcon(int metricX, int metricY) {
                                          GetSystemMetrics(metricY), LR_DEFAULTCOLOR | LR_SHARED));
 }
 
+// The system's Play platform, with a word to the user before the emulator
+// starts: the user should know that no device was found.
+class AnnouncingPlatform : public kelvane::PlayPlatform {
+public:
+    AnnouncingPlatform(std::unique_ptr<kelvane::PlayPlatform> system, std::function<void()> beforeStart)
+        : system_(std::move(system)), beforeStart_(std::move(beforeStart)) {}
+
+    std::string ProgramDirectory() override { return system_->ProgramDirectory(); }
+    std::vector<std::string> DeviceRoots() override { return system_->DeviceRoots(); }
+    bool VolumeLabel(const std::string& root, std::string& label) override {
+        return system_->VolumeLabel(root, label);
+    }
+    bool CopyReplacing(const std::string& from, const std::string& to, std::string& error) override {
+        return system_->CopyReplacing(from, to, error);
+    }
+    bool StartProgram(const std::string& program, const std::vector<std::string>& args,
+                      std::string& error) override {
+        beforeStart_();
+        return system_->StartProgram(program, args, error);
+    }
+    bool FileExists(const std::string& path) override { return system_->FileExists(path); }
+
+private:
+    std::unique_ptr<kelvane::PlayPlatform> system_;
+    std::function<void()> beforeStart_;
+};
+
 }  // namespace
 
 CKelvaneDlg::CKelvaneDlg(HWND parent)
     : Dialog(IDD_KELVANE_DIALOG, parent),
       icon_(LoadAppIcon(SM_CXICON, SM_CYICON)),
       smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)),
-      converter_(*this, files_) {}
+      converter_(frontEnd_, files_) {}
 
 BOOL CKelvaneDlg::OnInitDialog() {
     progress_ = Item(IDC_PROGRESS);
-    log_ = Item(IDC_STATUS);
+    status_.Attach(Item(IDC_STATUS));
+    frontEnd_.SetWindow(hwnd_);
 
     if (HMENU sysMenu = GetSystemMenu(hwnd_, FALSE)) {
         // LoadStringW with a zero length hands back a pointer to the resource
@@ -70,7 +99,9 @@ BOOL CKelvaneDlg::OnInitDialog() {
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
     DragAcceptFiles(hwnd_, TRUE);
-    return TRUE;
+    // The first thing to do is choosing a file; the path field only shows it.
+    FocusControl(IDC_BROWSE);
+    return FALSE;
 }
 
 bool CKelvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -94,6 +125,16 @@ bool CKelvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return true;
     case WM_COMMAND:
+        if (running_) {
+            // A click that reached a control before it was disabled.
+            return HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == STN_DBLCLK;
+        }
+        if (LOWORD(wParam) == IDC_ARRANGE_NOTE && (HIWORD(wParam) == STN_CLICKED || HIWORD(wParam) == STN_DBLCLK)) {
+            // The description beside the check box is part of it: a click on
+            // it ticks or clears the box, a double click does both.
+            SendMessageW(Item(IDC_ARRANGE), BM_CLICK, 0, 0);
+            return true;
+        }
         if (HIWORD(wParam) != BN_CLICKED) {
             return false;
         }
@@ -107,7 +148,7 @@ bool CKelvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         }
         return false;
     default:
-        return false;
+        return message >= WM_RUN_STATUS && message <= WM_RUN_DONE && OnRunMessage(message, wParam, lParam);
     }
 }
 
@@ -165,7 +206,7 @@ void CKelvaneDlg::OnBrowse() {
 }
 
 // A dropped file is taken as if Browse had chosen it: the first one only,
-// and nothing at all when it is a folder.
+// and nothing at all when it is a folder or a run is going.
 void CKelvaneDlg::OnDropFiles(HDROP drop) {
     const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path;
@@ -175,7 +216,7 @@ void CKelvaneDlg::OnDropFiles(HDROP drop) {
     }
     DragFinish(drop);
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (running_ || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return;
     }
     ChooseMidiFile(path);
@@ -191,100 +232,144 @@ void CKelvaneDlg::ChooseMidiFile(const std::wstring& path) {
     const auto end = static_cast<WPARAM>(midiPath_.size());
     SendMessageW(edit, EM_SETSEL, end, static_cast<LPARAM>(end));
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    // With a file chosen, Enter converts it.
+    FocusControl(IDOK);
+}
+
+void CKelvaneDlg::FocusControl(int id) {
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
 }
 
 void CKelvaneDlg::OnOK() {
+    if (running_) {
+        return;
+    }
+    if (midiPath_.empty()) {
+        ShowBox(kChooseFileFirst);
+        FocusControl(IDC_BROWSE);
+        return;
+    }
     arrange_ = IsDlgButtonChecked(hwnd_, IDC_ARRANGE) == BST_CHECKED;
     exportNsf_ = IsDlgButtonChecked(hwnd_, IDC_EXPORT_NSF) == BST_CHECKED;
-    // One conversion run; the dialog stays open for the next.
-    kelvane::ConversionRequest request;
+    DialogRunRequest request;
     request.midiPath = kelvane::Narrow(midiPath_);
     request.songName = kelvane::Narrow(songName_);
     request.templatePath = kelvane::ProgramDirectory() + kelvane::kTemplateFileName;
     request.romPath = kelvane::ProgramDirectory() + kelvane::kImageName;
-    try {
-        Convert(request);
-    } catch (const std::bad_alloc&) {
-        // A song too large for the memory at hand ends the run, not the program.
-        ShowMessage(kelvane::msg::kOutOfMemory);
+    request.arrange = arrange_;
+    request.exportNsf = exportNsf_;
+    frontEnd_.SetAdvice([arrange = arrange_, song = request.songName](const kelvane::ConversionReport& report) {
+        return DialogStatusAdvice(report, arrange, song);
+    });
+
+    // One conversion run; the dialog stays open for the next.
+    SetRunning(true);
+    SendMessageW(progress_, PBM_SETPOS, 0, 0);
+    status_.SetRunText("", true);
+    status_.AddLine(arrange_ ? kArranging : kConverting);
+    auto run = [this, request] { RunDialogConversion(request, converter_, files_, frontEnd_); };
+    if (!worker_.Start(run)) {
+        run();  // no thread to be had: the window waits, but the run is done
     }
 }
 
-void CKelvaneDlg::Convert(kelvane::ConversionRequest& request) {
-    kelvane::ArrangedFile arranged;
-    if (arrange_) {
-        arranged = kelvane::ArrangeMidiFile(files_, request.midiPath, "", "");
-        if (!arranged.ok) {
-            // Refused before the run: its status starts empty all the same.
-            SetWindowTextW(log_, L"\n\n\n\n\n\n");
-            ResetProgress();
-            ShowMessage(arranged.error);
-            return;
+void CKelvaneDlg::OnCancel() {
+    if (!running_) {
+        EndDialog(IDCANCEL);
+        return;
+    }
+    // A run cut off halfway would leave its files to chance: the dialog
+    // closes when the run has ended (OnRunEnded).
+    if (!closeWhenDone_) {
+        closeWhenDone_ = true;
+        EnableWindow(Item(IDCANCEL), FALSE);
+        status_.AddLine(kClosingAfterRun);
+    }
+}
+
+void CKelvaneDlg::SetRunning(bool running) {
+    running_ = running;
+    HWND focus = GetFocus();
+    bool focusDisabled = false;
+    for (int id : kRunControls) {
+        focusDisabled = focusDisabled || (running && focus == Item(id));
+        EnableWindow(Item(id), running ? FALSE : TRUE);
+    }
+    // A disabled control cannot keep the focus, and keys sent nowhere would
+    // be lost; the status box takes it for the run.
+    if (focusDisabled) SetFocus(Item(IDC_STATUS));
+    if (!running && (GetFocus() == nullptr || GetFocus() == Item(IDC_STATUS))) FocusControl(IDOK);
+}
+
+bool CKelvaneDlg::OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_RUN_STATUS:
+        status_.SetRunText(TakePayload(lParam), wParam == 1);
+        if (wParam == 1 && closeWhenDone_) status_.AddLine(kClosingAfterRun);
+        return true;
+    case WM_RUN_LINE:
+        status_.AddLine(TakePayload(lParam));
+        return true;
+    case WM_RUN_PROGRESS:
+        switch (wParam) {
+        case kProgressRange:
+            SendMessageW(progress_, PBM_SETRANGE32, 0, lParam);
+            break;
+        case kProgressStep:
+            SendMessageW(progress_, PBM_SETSTEP, static_cast<WPARAM>(lParam), 0);
+            break;
+        case kProgressStepIt:
+            SendMessageW(progress_, PBM_STEPIT, 0, 0);
+            break;
+        default:
+            SendMessageW(progress_, PBM_SETPOS, 0, 0);
+            break;
         }
-        request.midiData = &arranged.midi;
-    }
-    kelvane::ConversionReport report = converter_.Run(request);
-    if (!report.translated) return;
-    const std::string base = kelvane::BasePathOfPath(request.midiPath);
-    if (arrange_) {
-        arranged.report.ApplyTo(report);
-        kelvane::WriteReportFile(files_, base + ".report.txt", report);
-    }
-    if (exportNsf_ && report.succeeded) {
-        const std::string failure = kelvane::WriteNsfOutputs(
-            files_, converter_, request.songName, {base + ".nsf", ""});
-        if (!failure.empty()) ShowMessage(kCannotWriteNsf);
+        return true;
+    case WM_RUN_BOX:
+        ShowBox(DialogBoxText(*reinterpret_cast<const std::string*>(lParam), arrange_));
+        return true;
+    case WM_RUN_DONE:
+        OnRunEnded();
+        return true;
+    default:
+        return false;
     }
 }
 
-// Success stays silent; a failure does not, or a user would unplug the
-// device believing the song is on it.
+void CKelvaneDlg::OnRunEnded() {
+    // The worker posts its last message just before it returns; a sent one
+    // would mean it still waits for this thread.
+    if (!InSendMessage()) worker_.Wait();
+    SetRunning(false);
+    if (closeWhenDone_) EndDialog(IDCANCEL);
+}
+
+// A failed hand-off shows a box, or a user would unplug the device believing
+// the song is on it; one that went well says so in the status.
 void CKelvaneDlg::OnPlay() {
-    auto platform = kelvane::MakeSystemPlatform();
-    const kelvane::PlayResult result = kelvane::PlayImage(*platform);
-    if (result.outcome == kelvane::PlayResult::Outcome::CopyFailed) {
-        ShowMessage(kCannotCopyToDevice);
-    } else if (result.outcome == kelvane::PlayResult::Outcome::EmulatorFailed) {
-        ShowMessage(kCannotStartEmulator);
+    AnnouncingPlatform platform(kelvane::MakeSystemPlatform(), [this] {
+        status_.AddLine(kNoDeviceUsingEmulator);
+        UpdateWindow(hwnd_);
+    });
+    const kelvane::PlayResult result = kelvane::PlayImage(platform);
+    switch (result.outcome) {
+    case kelvane::PlayResult::Outcome::Copied:
+        status_.AddLine(kCopiedToDevice + result.target);
+        break;
+    case kelvane::PlayResult::Outcome::CopyFailed:
+        ShowBox(kCannotCopyToDevice);
+        break;
+    case kelvane::PlayResult::Outcome::EmulatorFailed:
+        ShowBox(kCannotStartEmulator);
+        break;
+    case kelvane::PlayResult::Outcome::EmulatorStarted:
+        break;
     }
 }
 
-void CKelvaneDlg::ShowMessage(const std::string& text) {
+void CKelvaneDlg::ShowBox(const std::string& text) {
     // A plain OK box carries the warning icon, as the framework's message
     // boxes always did.
-    std::string shown = text;
-    if (text == kelvane::msg::kTooManyTracks && !arrange_) shown += std::string("\n") + kTooManyTracksHint;
-    MessageBoxW(hwnd_, kelvane::Widen(shown).c_str(), kAppName, MB_OK | MB_ICONEXCLAMATION);
-}
-
-void CKelvaneDlg::ReplaceStatusText(const std::string& text, const std::string&) {
-    // The lines end in a bare "\n", which the static control breaks on.
-    SetWindowTextW(log_, kelvane::Widen(text).c_str());
-}
-
-void CKelvaneDlg::SetProgressRange(int trackCount) {
-    SendMessageW(progress_, PBM_SETRANGE32, 0, trackCount);
-}
-
-void CKelvaneDlg::SetProgressStep(int step) {
-    SendMessageW(progress_, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
-}
-
-void CKelvaneDlg::StepProgress() {
-    SendMessageW(progress_, PBM_STEPIT, 0, 0);
-}
-
-void CKelvaneDlg::ResetProgress() {
-    SendMessageW(progress_, PBM_SETPOS, 0, 0);
-}
-
-// The run asks only when it wrote its outputs; the song name is the one this
-// run was given, as it stands in the file name.
-std::vector<std::string> CKelvaneDlg::StatusAdvice(const kelvane::ConversionReport& report) {
-    std::vector<std::string> lines;
-    if (arrange_) lines.push_back(kelvane::ArrangementLine(report) + "\n");
-    const std::string advice = kelvane::LabelAdvice(kelvane::Narrow(songName_));
-    if (!advice.empty()) lines.push_back(advice + "\n");
-    if (!arrange_ && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
-    return lines;
+    MessageBoxW(hwnd_, kelvane::Widen(text).c_str(), kAppName, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -1,34 +1,29 @@
 // The main dialog (template 102). It holds the chosen MIDI path and song name
-// and hands them to the engine on Convert; it is also the engine's front end,
-// showing the run's messages, status lines and progress in its controls.
+// and hands them to a conversion on Convert. The conversion runs on a worker
+// thread, so the window keeps answering; its front end (WindowFrontEnd) turns
+// what the engine shows into messages that this dialog's handlers show in the
+// controls. While a run goes, the controls that would start another are
+// disabled, and Exit, the close box and Esc close the dialog once it ends.
 #pragma once
 
-#include <iosfwd>
 #include <string>
-#include <vector>
 
 #include "Converter.h"
 #include "Dialog.h"
 #include "FileSystem.h"
-#include "FrontEnd.h"
+#include "StatusBox.h"
 #include "Win32.h"
+#include "WindowFrontEnd.h"
+#include "WorkerThread.h"
 
-class CKelvaneDlg : public Dialog, public kelvane::FrontEnd {
+class CKelvaneDlg : public Dialog {
 public:
     explicit CKelvaneDlg(HWND parent);
-
-    // kelvane::FrontEnd
-    void ShowMessage(const std::string& text) override;
-    void ReplaceStatusText(const std::string& text, const std::string& appendedLine) override;
-    void SetProgressRange(int trackCount) override;
-    void SetProgressStep(int step) override;
-    void StepProgress() override;
-    void ResetProgress() override;
-    std::vector<std::string> StatusAdvice(const kelvane::ConversionReport& report) override;
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
@@ -39,22 +34,33 @@ private:
     void OnPlay();
     void OnDropFiles(HDROP drop);
 
-    // One run as the check boxes ask: arranged first, the NSF after.
-    void Convert(kelvane::ConversionRequest& request);
+    // What the worker's messages do, on this window's thread.
+    bool OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnRunEnded();
+    void SetRunning(bool running);
 
+    // A modal box on the dialog, with the program's name as its caption.
+    void ShowBox(const std::string& text);
     // Takes `path` as the MIDI file, as Browse does when a file is chosen.
     void ChooseMidiFile(const std::wstring& path);
+    void FocusControl(int id);
 
     HWND progress_ = nullptr;  // control 1002, valid while the dialog is open
-    HWND log_ = nullptr;       // control 1004
     std::wstring midiPath_;
     HICON icon_;
     HICON smallIcon_;
     std::wstring songName_;
-    // The options row, read from its check boxes before every run.
+    StatusBox status_;  // control 1004
+    // Read from the check boxes when a run starts; fixed while it runs.
     bool arrange_ = false;    // arrange any MIDI file onto the five channels
     bool exportNsf_ = false;  // write an NSF beside the other outputs
+
+    bool running_ = false;       // a conversion is on the worker thread
+    bool closeWhenDone_ = false;  // Exit was asked for during the run
+    WindowFrontEnd frontEnd_;
     kelvane::DiskFileSystem files_;
-    // Holds the failure flag, the status log and the conversion state.
+    // Holds the failure flag, the status log and the conversion state; used
+    // by the worker thread only while a run goes.
     kelvane::Converter converter_;
+    WorkerThread worker_;
 };

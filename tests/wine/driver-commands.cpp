@@ -13,11 +13,10 @@
 
 namespace driver {
 
-namespace {
-
-// Closes every message box that the run shows, printing its text, until the
-// handler has returned. A box is shown only once its modal loop is idle, so
-// "no box" counts only when two answers 150 ms apart agree.
+// A run ends on the program's worker thread, after Convert's handler has
+// returned; Convert is disabled until then. A box is shown only once its
+// modal loop is idle, so "no box" counts only when two answers 150 ms apart
+// agree.
 void CloseBoxesUntilIdle(HWND main) {
     int quiet = 0;
     while (quiet < 2) {
@@ -27,7 +26,7 @@ void CloseBoxesUntilIdle(HWND main) {
         }
         HWND box = FindOwnedDialog(main);
         if (box == nullptr) {
-            ++quiet;
+            quiet = IsWindowEnabled(GetDlgItem(main, IDOK)) ? quiet + 1 : 0;
             Sleep(150);
             continue;
         }
@@ -37,6 +36,8 @@ void CloseBoxesUntilIdle(HWND main) {
         WaitFor([&] { return IsWindow(box) ? nullptr : main; }, 5000);
     }
 }
+
+namespace {
 
 HWND FindMenuPopup() {
     HWND popup = FindWindowExW(nullptr, nullptr, L"#32768", nullptr);
@@ -192,6 +193,13 @@ int About() {
         return 1;
     }
     Print("about: " + Escaped(TextOf(about)));
+    RECT outer;
+    RECT inner;
+    GetWindowRect(main, &outer);
+    GetWindowRect(about, &inner);
+    const int dx = (outer.left + outer.right) - (inner.left + inner.right);
+    const int dy = (outer.top + outer.bottom) - (inner.top + inner.bottom);
+    Print(std::string("about centred on the dialog: ") + (dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1 ? "yes" : "no"));
     for (HWND child = GetWindow(about, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const LONG style = GetWindowLongW(child, GWL_STYLE);
         const bool icon = ClassOf(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON;

@@ -25,16 +25,16 @@ const DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 const Control kMainControls[] = {
     {-1, L"Static", SS_LEFT, L"请选择MIDI文件：", {17, 16, 77, 12}},
     {1000, L"Edit", ES_READONLY | ES_AUTOHSCROLL | WS_BORDER, L"", {17, 29, 222, 14}},
-    {1001, L"Button", BS_PUSHBUTTON, L"浏览", {187, 13, 43, 14}},
+    {1001, L"Button", BS_PUSHBUTTON, L"浏览(&B)", {187, 13, 52, 14}},
     {-1, L"Button", BS_GROUPBOX, L"信息", {17, 48, 198, 86}},
-    {1004, L"Static", SS_LEFT, L"", {24, 57, 184, 70}},
+    {1004, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, L"", {24, 57, 184, 70}},
     {1002, L"msctls_progress32", PBS_VERTICAL, L"", {222, 49, 15, 84}},
-    {IDOK, L"Button", BS_DEFPUSHBUTTON, L"转换", {49, 141, 50, 14}},
-    {1005, L"Button", BS_PUSHBUTTON, L"播放", {112, 141, 50, 14}},
-    {IDCANCEL, L"Button", BS_PUSHBUTTON, L"退出", {170, 141, 50, 14}},
-    {1006, L"Button", BS_AUTOCHECKBOX, L"自动编排", {17, 161, 50, 10}},
-    {1007, L"Static", SS_LEFT, L"把任何MIDI文件编排到五个声道", {69, 162, 118, 9}},
-    {1008, L"Button", BS_AUTOCHECKBOX, L"导出NSF", {192, 161, 47, 10}},
+    {IDOK, L"Button", BS_DEFPUSHBUTTON, L"转换(&C)", {49, 141, 50, 14}},
+    {1005, L"Button", BS_PUSHBUTTON, L"播放(&P)", {112, 141, 50, 14}},
+    {IDCANCEL, L"Button", BS_PUSHBUTTON, L"退出(&X)", {175, 141, 50, 14}},
+    {1006, L"Button", BS_AUTOCHECKBOX, L"自动编排(&A)", {17, 161, 57, 10}},
+    {1007, L"Static", SS_LEFT, L"把任何MIDI文件编排到五个声道", {76, 162, 106, 9}},
+    {1008, L"Button", BS_AUTOCHECKBOX, L"导出NSF(&N)", {187, 161, 52, 10}},
 };
 
 // Tab goes through the layout: path, Browse, Convert, Play, Exit, then the
@@ -52,7 +52,7 @@ const Control kAboutControls[] = {
 };
 
 const DWORD kAboutStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-const DWORD kMainStyle = kAboutStyle | WS_VISIBLE | DS_CENTER;
+const DWORD kMainStyle = kAboutStyle | WS_VISIBLE | DS_CENTER | WS_MINIMIZEBOX;
 
 std::string RectText(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) + "x" +
@@ -97,6 +97,36 @@ void CheckTemplateControls(const std::string& which, const Template& t, const Co
         CheckText(name + " text", e.text, a.text);
         Check(SameRect(e.rect, a.rect), name + " rectangle", RectText(a.rect));
     }
+}
+
+const Control* FindControl(const Template& t, int id) {
+    for (const Control& c : t.controls) {
+        if (c.id == id) return &c;
+    }
+    return nullptr;
+}
+
+// The controls line up: Browse and the last check box end where the path
+// field ends, the three buttons stand at equal gaps on one line, and the
+// description beside 自动编排 takes clicks (SS_NOTIFY) so that it ticks it.
+void CheckAlignment(const Template& t) {
+    const Control* path = FindControl(t, 1000);
+    const Control* browse = FindControl(t, 1001);
+    const Control* nsf = FindControl(t, 1008);
+    const Control* convert = FindControl(t, IDOK);
+    const Control* play = FindControl(t, 1005);
+    const Control* exit = FindControl(t, IDCANCEL);
+    const Control* note = FindControl(t, 1007);
+    if (!path || !browse || !nsf || !convert || !play || !exit || !note) {
+        Check(false, "template 102 has every control");
+        return;
+    }
+    const auto right = [](const Control* c) { return c->rect.left + c->rect.right; };
+    CheckNumber("Browse ends where the path field ends", right(path), right(browse));
+    CheckNumber("导出NSF ends where the path field ends", right(path), right(nsf));
+    CheckNumber("the buttons stand at equal gaps", play->rect.left - right(convert), exit->rect.left - right(play));
+    Check(convert->rect.top == play->rect.top && play->rect.top == exit->rect.top, "the buttons stand on one line");
+    Check((note->style & SS_NOTIFY) != 0, "the text beside 自动编排 takes clicks");
 }
 
 // The integer base unit that maps `dialogUnits` onto `pixels` the way the
@@ -145,6 +175,12 @@ void CheckLiveDialog(HWND main) {
         // client edge.
         DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
         if (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) style |= WS_BORDER;
+        // The focused push button is the default one while it has the focus.
+        const DWORD type = style & BS_TYPEMASK;
+        if (e.cls == L"Button" && (e.style == BS_PUSHBUTTON || e.style == BS_DEFPUSHBUTTON) &&
+            (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+            style = (style & ~static_cast<DWORD>(BS_TYPEMASK)) | e.style;
+        }
         Check(SameKind(e, style), name + " style");
         CheckText(name + " text", e.text, TextOf(child));
         RECT r;
@@ -210,6 +246,7 @@ void CheckResources(const std::wstring& exe) {
     CheckNumber("template 102 font size", 9, main.pointSize);
     CheckNumber("template 102 font charset", GB2312_CHARSET, main.charset);
     CheckTemplateControls("template 102", main, kMainControls, std::size(kMainControls));
+    CheckAlignment(main);
 
     Template about;
     Check(ReadTemplate(module, 100, about), "template 100 in Chinese (0x0804)");
@@ -274,7 +311,9 @@ void CheckGlyphs() {
     const std::wstring texts = L"转换退出浏览请选择MIDI文件：信息播放关于 kelvane 1.0.0.1 版MIDI 音乐转换程序确定"
                                L"无法打开MIDI文件轨道数太多节拍输出成功失败自动编排把任何编排到五个声道导出NSF"
                                L"无法复制ROM.BIN到设备无法启动模拟器duzer.exe提示: 歌曲名不是合法的汇编标号"
-                               L"***错误*** 无法创建歌词文件";
+                               L"***错误*** 无法创建歌词文件请先选择未找到PX4设备，用模拟器播放已复制到"
+                               L"正在编排，请稍候……转换结束后退出已导出写入报告查找模板的位置放在所在的夹中"
+                               L"会覆盖没有“”（）";
     std::vector<WORD> glyphs(texts.size());
     const DWORD got = GetGlyphIndicesW(dc, texts.c_str(), static_cast<int>(texts.size()), glyphs.data(),
                                        GGI_MARK_NONEXISTING_GLYPHS);

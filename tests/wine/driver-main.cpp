@@ -21,10 +21,23 @@
 //   driver drop PATH     drops PATH onto the dialog; prints edit 1000
 //   driver exit          Exit; waits until the program has ended
 //   driver rect          the dialog's window rectangle as WxH+X+Y
+//   driver view          how the status box shows its text (see PrintStatusView)
+//   driver focus         the id of the control with the keyboard focus
+//   driver key LETTER    Alt+LETTER typed; then as convert, with the check
+//                        boxes and the focus
+//   driver enter         the same with Enter
+//   driver click-note    clicks the text beside check box 1006
+//   driver minimize      the minimise box; minimises and restores the dialog
+//   driver busy          Convert, and the window's answers while the run goes
+//   driver exit-during-run [esc]
+//                        Convert, then Exit (or Esc) while it runs; waits for
+//                        the end
+//   driver escape        Esc typed; waits until the program has ended
 //
 // The parts: driver-window.cpp (output, finding and reading windows),
 // driver-template.cpp (dialog templates and resources), driver-layout.cpp
-// (the layout command), driver-commands.cpp (the other commands).
+// (the layout command), driver-commands.cpp (the commands a user gives with
+// the mouse), driver-run.cpp (keys, focus, the window, runs that take long).
 #include <cstdlib>
 #include <string>
 
@@ -47,7 +60,21 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"drop" && argc == 3) return driver::Drop(arg);
     if (command == L"exit") return driver::Exit();
     if (command == L"rect") return driver::Rect();
+    if (command == L"view") {
+        driver::PrintStatusView(driver::RequireMainDialog());
+        return 0;
+    }
+    if (command == L"focus") return driver::Focus();
+    if (command == L"key" && argc == 3 && arg.size() == 1) return driver::Key(arg[0]);
+    if (command == L"enter") return driver::Key(L'\n');
+    if (command == L"click-note") return driver::ClickNote();
+    if (command == L"minimize") return driver::Minimize();
+    if (command == L"busy") return driver::Busy();
+    if (command == L"exit-during-run") return driver::ExitDuringRun(arg == L"esc");
+    if (command == L"escape") return driver::Escape();
     driver::Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | check ID on|off | "
-                  "status | sysmenu | about | drop PATH | exit | rect");
+                  "status | sysmenu | about | drop PATH | exit | rect | view | focus | key LETTER | enter | click-note | "
+                  "minimize | "
+                  "busy | exit-during-run [esc] | escape");
     return 2;
 }

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 namespace driver {
 
 // ---------------------------------------------------------------- output
@@ -114,7 +116,12 @@ HWND RequireMainDialog() {
 }
 
 void PrintStatus(HWND main) {
-    Print("status: " + Escaped(TextOf(GetDlgItem(main, 1004))));
+    // The box is an edit box: its lines end in CR LF.
+    std::wstring text;
+    for (wchar_t c : TextOf(GetDlgItem(main, 1004))) {
+        if (c != L'\r') text += c;
+    }
+    Print("status: " + Escaped(text));
     HWND bar = GetDlgItem(main, 1002);
     // No PBRANGE pointer: it would not reach the other process. Asked
     // without one, the bar answers with one limit at a time.
@@ -122,6 +129,53 @@ void PrintStatus(HWND main) {
     const LRESULT high = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
     const LRESULT pos = SendMessageW(bar, PBM_GETPOS, 0, 0);
     Print("progress: " + std::to_string(pos) + " of " + std::to_string(low) + ".." + std::to_string(high));
+}
+
+namespace {
+
+bool IsIdeograph(wchar_t c) { return c >= 0x3400 && c <= 0x9FFF; }
+
+bool ClosesWord(wchar_t c) { return c != 0 && wcschr(L"，。、：；！？）”,.:;!?)%", c) != nullptr; }
+
+}  // namespace
+
+void PrintStatusView(HWND main) {
+    HWND box = GetDlgItem(main, 1004);
+    const std::wstring text = TextOf(box);
+    const auto count = static_cast<int>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
+    const auto first = static_cast<int>(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0));
+    RECT client;
+    GetClientRect(box, &client);
+    auto top = [&](int line) {
+        const LRESULT at = SendMessageW(box, EM_POSFROMCHAR, SendMessageW(box, EM_LINEINDEX, line, 0), 0);
+        return at == -1 ? -1 : static_cast<int>(static_cast<short>(HIWORD(at)));
+    };
+    // A line is in view when its top and one line height below it are.
+    const int height = count > first + 1 ? top(first + 1) - top(first) : 14;
+    const int lastTop = top(count - 1);
+    Print("status view: " + std::to_string(count) + " lines, first shown " + std::to_string(first));
+    Print(std::string("status last line shown: ") +
+          (lastTop >= 0 && lastTop + height <= client.bottom ? "yes" : "no"));
+
+    // Where the box wrapped a line, what stands on either side; and whether
+    // every line ends inside the box.
+    std::string breaks;
+    bool fits = true;
+    for (int line = 0; line < count; ++line) {
+        const auto start = static_cast<std::size_t>(SendMessageW(box, EM_LINEINDEX, line, 0));
+        const auto length = static_cast<std::size_t>(SendMessageW(box, EM_LINELENGTH, start, 0));
+        if (length > 0) {
+            const LRESULT end = SendMessageW(box, EM_POSFROMCHAR, start + length - 1, 0);
+            fits = fits && end != -1 && static_cast<short>(LOWORD(end)) < client.right;
+        }
+        if (line == 0 || start == 0 || start >= text.size() || text[start - 1] == L'\n') continue;
+        const wchar_t before = text[start - 1];
+        const wchar_t at = text[start];
+        const bool bad = ClosesWord(at) || (before >= L'0' && before <= L'9' && (IsIdeograph(at) || at == L'%'));
+        breaks += (breaks.empty() ? "" : " ") + std::string(bad ? "BAD:" : "") + Utf8(std::wstring{before, L'|', at});
+    }
+    Print("status wraps: " + (breaks.empty() ? std::string("none") : breaks));
+    Print(std::string("status lines fit: ") + (fits ? "yes" : "no"));
 }
 
 void PrintPath(HWND main) {

@@ -61,6 +61,14 @@ HWND RequireMainDialog();
 // Prints the status text and the progress bar.
 void PrintStatus(HWND main);
 
+// Prints how the status box shows its text: its lines, whether the last is
+// in view, where it wrapped lines and whether any wrap split a number from
+// its unit, and whether every line ends inside the box.
+void PrintStatusView(HWND main);
+
+// The control that has the keyboard focus in the program, or nullptr.
+HWND FocusOf(HWND main);
+
 // Prints the path field (edit 1000) and whether its end, the file name, is
 // in view.
 void PrintPath(HWND main);
@@ -79,5 +87,16 @@ int About();
 int Drop(const std::wstring& path);
 int Exit();
 int Rect();
+int Focus();                          // driver-run.cpp
+int Key(wchar_t letter);
+int Busy();
+int ExitDuringRun(bool escape);
+int Escape();
+int ClickNote();
+int Minimize();
+
+// Closes every message box a run shows, printing its text, until the run
+// has ended and the dialog is idle.
+void CloseBoxesUntilIdle(HWND main);
 
 }  // namespace driver

@@ -10,7 +10,12 @@
   bad.mid     not a MIDI file at all
   RZ31ST.bin  a stand-in template ROM, 512 KB of a fixed pattern
 
+With --crowded MB FILE it writes only FILE instead: a song of about MB
+megabytes, eight tracks of four-note chords, that takes the arrangement a
+while (seconds under Wine for a few tens of megabytes).
+
 Usage: make-test-files.py DIR
+       make-test-files.py --crowded MB FILE
 """
 import os
 import struct
@@ -121,9 +126,36 @@ def format0_song():
     return track.end(QUARTER)
 
 
+def crowded_song(megabytes):
+    """Eight tracks of chords, one after another, each note an eighth long."""
+    tracks = 8
+    per_track = int(megabytes * 1024 * 1024 / tracks)
+    chunks = [conductor().chunk()]
+    for t in range(tracks):
+        channel = 9 if t == 7 else t
+        # One chord as bytes: four note-ons at once, four note-offs an
+        # eighth later (running status off: every event has its status).
+        steps = []
+        for step in range(12):
+            keys = [36 + t * 5 + (step + k * 4) % 24 for k in range(4)]
+            on = b"".join(bytes((0, 0x90 | channel, key, 100)) for key in keys)
+            off = bytes((0x83, 0x70, 0x80 | channel, keys[0], 0)) + b"".join(
+                bytes((0, 0x80 | channel, key, 0)) for key in keys[1:])
+            steps.append(on + off)
+        pattern = b"".join(steps)
+        data = pattern * max(1, per_track // len(pattern)) + bytes((0, 0xFF, 0x2F, 0))
+        chunks.append(b"MTrk" + struct.pack(">I", len(data)) + data)
+    header = b"MThd" + struct.pack(">IHHH", 6, 1, tracks + 1, DIVISION)
+    return header + b"".join(chunks)
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--crowded":
+        with open(sys.argv[3], "wb") as f:
+            f.write(crowded_song(float(sys.argv[2])))
+        return
     if len(sys.argv) != 2:
-        sys.exit("usage: make-test-files.py DIR")
+        sys.exit("usage: make-test-files.py DIR | --crowded MB FILE")
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     six = [conductor()] + channel_tracks()
