@@ -10,7 +10,7 @@
 #include "Conversions.h"
 #include "Converter.h"
 #include "DataPaths.h"
-#include "FileSystem.h"
+#include "DiskFileSystem.h"
 #include "Help.h"
 #include "Options.h"
 #include "Messages.h"

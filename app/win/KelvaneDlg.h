@@ -9,7 +9,7 @@
 
 #include "Converter.h"
 #include "Dialog.h"
-#include "FileSystem.h"
+#include "DiskFileSystem.h"
 #include "FrontEnd.h"
 #include "Win32.h"
 

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "DiskFileSystem.h"
 #include "GeneratedSongs.h"
 #include "SongName.h"
 #include "TestSupport.h"

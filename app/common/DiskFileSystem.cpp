@@ -1,12 +1,10 @@
+#include "DiskFileSystem.h"
+
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
-
-#include "FileSystem.h"
 
 namespace kelvane {
 namespace fs = std::filesystem;
@@ -38,55 +36,6 @@ public:
 private:
     std::ofstream stream_;
 };
-
-// Writes beside the target and renames over it only when everything was
-// written, so a failed run never leaves a half or empty image behind.
-class ReplacingSink : public ByteSink {
-public:
-    ReplacingSink(fs::path target, fs::path temporary)
-        : target_(std::move(target)), temporary_(std::move(temporary)), file_(temporary_) {}
-    ~ReplacingSink() override {
-        if (!committed_) {
-            file_.Close();
-            std::error_code ignored;
-            fs::remove(temporary_, ignored);
-        }
-    }
-    bool IsOpen() const { return file_.IsOpen(); }
-    bool Write(const void* data, std::size_t size) override {
-        bool good = file_.Write(data, size);
-        failed_ = failed_ || !good;
-        return good;
-    }
-    bool Close() override {
-        if (committed_) return true;
-        bool closed = file_.Close();
-        if (failed_ || !closed) return false;
-        std::error_code error;
-        fs::rename(temporary_, target_, error);
-        if (error) return false;
-        committed_ = true;
-        return true;
-    }
-
-private:
-    fs::path target_;
-    fs::path temporary_;
-    FileSink file_;
-    bool failed_ = false;
-    bool committed_ = false;
-};
-
-std::string UniqueSuffix() {
-    static std::atomic<unsigned> counter{0};
-    auto ticks = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    return ".tmp" + std::to_string(ticks % 1000000007ULL) + "-" + std::to_string(counter++);
-}
-
-}  // namespace
-
-namespace {
 
 // Opens a regular file and tells its size in 64 bits, on the 32-bit build too.
 // One look at the file answers both questions.
@@ -141,18 +90,12 @@ std::unique_ptr<ByteSink> DiskFileSystem::Create(const std::string& path) {
 
 std::unique_ptr<ByteSink> DiskFileSystem::CreateReplacing(const std::string& path) {
     if (path.empty()) return nullptr;
-    fs::path target = NativePath(path);
+    return OpenReplacement(path);
+}
+
+bool DiskFileSystem::IsLink(const std::string& path) {
     std::error_code error;
-    if (fs::is_directory(target, error)) return nullptr;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        fs::path temporary = target;
-        temporary += NativePath(UniqueSuffix());
-        if (fs::exists(temporary, error)) continue;
-        auto sink = std::make_unique<ReplacingSink>(target, temporary);
-        if (!sink->IsOpen()) return nullptr;
-        return sink;
-    }
-    return nullptr;
+    return !path.empty() && fs::is_symlink(fs::symlink_status(NativePath(path), error));
 }
 
 // Two existing paths are the same file when the system says so; a path that
