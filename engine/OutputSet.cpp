@@ -22,9 +22,10 @@ std::string NameOf(const std::string& path) {
 
 // Outputs replace their files by a rename, so only an output that is the very
 // directory entry of another file can lose it, and such an entry has the same
-// name: the file system is asked only then.
+// name; or a link, whose file is replaced under whatever name it has. The
+// file system is asked only then.
 bool OutputSet::Collide(const std::string& a, const std::string& b) const {
-    return !a.empty() && !b.empty() && NameOf(a) == NameOf(b) && files_.SameFile(a, b);
+    return !a.empty() && !b.empty() && (NameOf(a) == NameOf(b) || files_.IsLink(a)) && files_.SameFile(a, b);
 }
 
 const char* OutputSet::Open(const std::string& midiPath, const std::string& templatePath,

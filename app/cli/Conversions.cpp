@@ -91,7 +91,11 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
         const std::string failure = WriteNsfOutputs(files, converter,
                                                     request.songName, {options.nsfPath, options.wavPath});
         if (!failure.empty()) {
-            Print(stderr, "kelvane: " + failure + "\n");
+            // One line for each file that failed; the others were written.
+            std::size_t start = 0;
+            for (std::size_t end; (end = failure.find('\n', start)) != std::string::npos; start = end + 1)
+                Print(stderr, "kelvane: " + failure.substr(start, end - start) + "\n");
+            Print(stderr, "kelvane: " + failure.substr(start) + "\n");
             ok = false;
         }
     }
