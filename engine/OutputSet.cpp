@@ -24,8 +24,9 @@ std::string NameOf(const std::string& path) {
 // directory entry of another file can lose it, and such an entry has the same
 // name; or a link, whose file is replaced under whatever name it has. The
 // file system is asked only then.
-bool OutputSet::Collide(const std::string& a, const std::string& b) const {
-    return !a.empty() && !b.empty() && (NameOf(a) == NameOf(b) || files_.IsLink(a)) && files_.SameFile(a, b);
+bool OutputSet::Collide(const std::string& output, bool isLink, const std::string& other) const {
+    return !output.empty() && !other.empty() && (isLink || NameOf(output) == NameOf(other)) &&
+           files_.SameFile(output, other);
 }
 
 const char* OutputSet::Open(const std::string& midiPath, const std::string& templatePath,
@@ -39,8 +40,10 @@ const char* OutputSet::Open(const std::string& midiPath, const std::string& temp
     // An output that names an input or another output would overwrite it and
     // lose it: tune.asm as the MIDI file, or --rom song.asm.
     for (const std::string* output : {&asmPath, &hPath, &lrcPath, &romPath}) {
-        if (Collide(*output, midiPath) || Collide(*output, templatePath)) return msg::kCannotCreateOutput;
-        if (output != &romPath && Collide(*output, romPath)) return msg::kCannotCreateOutput;
+        const bool isLink = files_.IsLink(*output);
+        if (Collide(*output, isLink, midiPath) || Collide(*output, isLink, templatePath))
+            return msg::kCannotCreateOutput;
+        if (output != &romPath && Collide(*output, isLink, romPath)) return msg::kCannotCreateOutput;
     }
 
     std::unique_ptr<ByteSink> sink = files_.CreateReplacing(asmPath);

@@ -45,7 +45,7 @@ public:
     void Abandon();
 
 private:
-    bool Collide(const std::string& a, const std::string& b) const;
+    bool Collide(const std::string& output, bool isLink, const std::string& other) const;
 
     FileSystem& files_;
     std::unique_ptr<ByteSink> romFile_;

@@ -110,6 +110,12 @@ TEST_F(DiskFiles, SameFileSeesThroughSpellings) {
     // Files yet to come are the same when they spell one place.
     EXPECT_TRUE(files.SameFile(Path("missing.asm"), (dir / "." / "missing.asm").u8string()));
     EXPECT_FALSE(files.SameFile(Path("missing.asm"), Path("missing.h")));
+    // Relative spellings of a file yet to come, from the working folder.
+    const fs::path working = fs::current_path();
+    fs::current_path(dir);
+    const bool relative = files.SameFile("image.bin", "./image.bin") && files.SameFile("image.bin", Path("image.bin"));
+    fs::current_path(working);
+    EXPECT_TRUE(relative);
     EXPECT_FALSE(files.SameFile("", ""));
 }
 

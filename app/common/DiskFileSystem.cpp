@@ -105,9 +105,11 @@ bool DiskFileSystem::SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     bool same = fs::equivalent(NativePath(a), NativePath(b), error);
     if (!error) return same;
-    fs::path left = fs::weakly_canonical(NativePath(a), error);
+    // Made absolute first: of a relative path that does not exist yet, the
+    // standard library keeps "image.bin" relative but makes "./image.bin" whole.
+    fs::path left = fs::weakly_canonical(fs::absolute(NativePath(a), error), error);
     if (error) return false;
-    fs::path right = fs::weakly_canonical(NativePath(b), error);
+    fs::path right = fs::weakly_canonical(fs::absolute(NativePath(b), error), error);
     if (error) return false;
 #ifdef _WIN32
     // The Windows file system does not tell upper from lower case.
