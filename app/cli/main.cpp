@@ -15,6 +15,7 @@
 #include "Options.h"
 #include "Messages.h"
 #include "Play.h"
+#include "PlayedImage.h"
 #include "ReportText.h"
 
 namespace {
@@ -89,12 +90,17 @@ int Main(const std::vector<std::string>& arguments) {
         case kelvane::cli::Parsed::kUsage:
             return UsageError(problem);
     }
-    const kelvane::DataPaths places = kelvane::ResolveDataPaths(
-        kelvane::SystemDataEnvironment(), options.templatePath, options.romPath);
-    if (options.midiFiles.empty() && options.play) return Play(places.romPath);
+    const kelvane::DataEnvironment environment = kelvane::SystemDataEnvironment();
+    const kelvane::DataPaths places =
+        kelvane::ResolveDataPaths(environment, options.templatePath, options.romPath);
+    kelvane::DiskFileSystem files;
+    if (options.midiFiles.empty() && options.play) {
+        std::string image = places.romPath;
+        if (!kelvane::cli::ChooseImageToPlay(files, environment, options, image)) return kExitFailure;
+        return Play(image);
+    }
     if (options.midiFiles.empty()) return UsageError("no MIDI file given");
 
-    kelvane::DiskFileSystem files;
     const kelvane::cli::RunPaths paths{places.templatePath, places.romPath};
     if (kelvane::cli::OutputsCollide(files, options, paths, problem)) return UsageError(problem);
     // A failure here shows as the engine's own "cannot create" message.
@@ -118,6 +124,7 @@ int Main(const std::vector<std::string>& arguments) {
         kelvane::cli::Print(stderr, "kelvane: cannot write the report " + options.reportJsonPath + "\n");
         allConverted = false;
     }
+    if (imageWritten) kelvane::cli::NoteWrittenImage(files, environment, places.romPath);
     // Away from the program the image is easily lost; say where it went.
     if (imageWritten && places.romInUserFolder)
         kelvane::cli::Print(stderr, "提示: kelvane wrote the image to " + places.romPath + "\n");

@@ -6,11 +6,11 @@
 set -u
 kelvane=$1 template=$2 example=$3
 work=$(mktemp -d)
-errors=$(mktemp)
-trap 'chmod -R u+w "$work"; rm -rf "$work" "$errors"' EXIT
+errors=$(mktemp) state=$(mktemp -d)
+trap 'chmod -R u+w "$work"; rm -rf "$work" "$errors" "$state"' EXIT
 
 . "$(dirname "$0")/../checks.sh"
-export XDG_DATA_HOME="$work/data-home" XDG_DATA_DIRS="$work/data-dirs" XDG_STATE_HOME="$work/state"
+export XDG_DATA_HOME="$work/data-home" XDG_DATA_DIRS="$work/data-dirs" XDG_STATE_HOME="$state"
 run() {  # run ARGS...: sets out, err, status
     out=$("$kelvane" --template "$template" "$@" 2>"$errors"); status=$?
     err=$(cat "$errors")

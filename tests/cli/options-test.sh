@@ -15,6 +15,7 @@ run() {  # run ARGS...: sets out, err, status
 }
 head_of() { head -c "$2" "$1" | od -An -c | tr -s ' '; }
 
+export XDG_STATE_HOME="$work/state"
 cd "$work"
 python3 "$here/make-midi.py" "$work"
 cp "$example" example.mid
