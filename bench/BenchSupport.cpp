@@ -30,9 +30,13 @@ private:
 
 }  // namespace
 
-void UseBenchPaths(Converter& converter) {
-    converter.SetTemplatePath(kTemplatePath);
-    converter.SetRomPath(kRomPath);
+ConversionRequest BenchRequest() {
+    ConversionRequest request;
+    request.midiPath = kSongPath;
+    request.songName = "song";
+    request.templatePath = kTemplatePath;
+    request.romPath = kRomPath;
+    return request;
 }
 
 FileSystem::ReadResult DiscardingFileSystem::ReadWhole(const std::string& path, std::uint64_t maxSize,

@@ -71,6 +71,7 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
             Print(stderr, arranged.error + "\n");
             ok = false;
             ConversionReport report;
+            report.midiPath = midiFile;
             report.refused = true;
             report.message = arranged.error;
             report.arranged = true;
@@ -80,16 +81,19 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
             Print(stderr, arranged.error + "\n");
             ok = false;
         }
-        request.midiData = &arranged.midi;
+        arranged.Into(request);
     }
 
     ConversionReport report = converter.Run(request);
     if (options.arrange) arranged.report.ApplyTo(report);
+    if (options.arrange && arranged.ok && !options.saveArrangedPath.empty())
+        report.outputs.insert(report.outputs.begin(), options.saveArrangedPath);
     if (!report.succeeded) ok = false;
 
     if (report.succeeded && (!options.nsfPath.empty() || !options.wavPath.empty())) {
         const std::string failure = WriteNsfOutputs(files, converter,
-                                                    request.songName, {options.nsfPath, options.wavPath});
+                                                    request.songName, {options.nsfPath, options.wavPath},
+                                                    &report.outputs);
         if (!failure.empty()) {
             // One line for each file that failed; the others were written.
             std::size_t start = 0;

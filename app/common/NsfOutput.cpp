@@ -39,16 +39,23 @@ std::string WriteWav(FileSystem& files, const std::vector<std::uint8_t>& nsf, co
 }  // namespace
 
 std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
-                            const NsfOutputs& outputs) {
+                            const NsfOutputs& outputs, std::vector<std::string>* written) {
     if (outputs.nsfPath.empty() && outputs.wavPath.empty()) return "";
     std::vector<std::uint8_t> nsf = NsfFrame(songName);
     converter.EmitSongBlock(NsfLabelValues(), nsf.data() + kNsfHeaderSize);
     std::string failures;
-    if (!outputs.nsfPath.empty() && !WriteWhole(files, outputs.nsfPath, nsf))
-        failures = "cannot write the NSF file " + outputs.nsfPath;
+    if (!outputs.nsfPath.empty()) {
+        if (!WriteWhole(files, outputs.nsfPath, nsf))
+            failures = "cannot write the NSF file " + outputs.nsfPath;
+        else if (written)
+            written->push_back(outputs.nsfPath);
+    }
     if (!outputs.wavPath.empty()) {
         const std::string wavFailure = WriteWav(files, nsf, outputs.wavPath);
-        if (!wavFailure.empty()) failures += (failures.empty() ? "" : "\n") + wavFailure;
+        if (!wavFailure.empty())
+            failures += (failures.empty() ? "" : "\n") + wavFailure;
+        else if (written)
+            written->push_back(outputs.wavPath);
     }
     return failures;
 }

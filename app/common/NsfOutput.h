@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Converter.h"
 #include "FileSystem.h"
@@ -26,8 +27,8 @@ extern const char kWavUnavailable[];
 // temporary file that replaces the target only when complete. The NSF comes
 // first and stays whatever becomes of the WAV, which libgme renders from it.
 // Returns an empty string, or what failed: one line for each file, without
-// a line end after the last.
+// a line end after the last. The paths written are added to `written`.
 std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
-                            const NsfOutputs& outputs);
+                            const NsfOutputs& outputs, std::vector<std::string>* written = nullptr);
 
 }  // namespace kelvane

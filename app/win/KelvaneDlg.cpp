@@ -221,7 +221,7 @@ void CKelvaneDlg::Convert(kelvane::ConversionRequest& request) {
             ShowMessage(arranged.error);
             return;
         }
-        request.midiData = &arranged.midi;
+        arranged.Into(request);
     }
     kelvane::ConversionReport report = converter_.Run(request);
     if (!report.translated) return;
@@ -282,7 +282,6 @@ void CKelvaneDlg::ResetProgress() {
 // run was given, as it stands in the file name.
 std::vector<std::string> CKelvaneDlg::StatusAdvice(const kelvane::ConversionReport& report) {
     std::vector<std::string> lines;
-    if (arrange_) lines.push_back(kelvane::ArrangementLine(report) + "\n");
     const std::string advice = kelvane::LabelAdvice(kelvane::Narrow(songName_));
     if (!advice.empty()) lines.push_back(advice + "\n");
     if (!arrange_ && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
