@@ -53,7 +53,6 @@ public:
 
     ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize, std::vector<std::uint8_t>& data) override;
     bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) override;
-    std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
 
 private:

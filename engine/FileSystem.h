@@ -68,9 +68,6 @@ public:
     // one. False when it cannot be opened or read.
     virtual bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) = 0;
 
-    // Creates or truncates a file. nullptr when it cannot be created.
-    virtual std::unique_ptr<ByteSink> Create(const std::string& path) = 0;
-
     // Prepares a replacement for `path`: the content goes to a temporary file
     // in the same directory, renamed over `path` by a successful Close. The
     // new file keeps what the user set on the old one (its mode, its owner

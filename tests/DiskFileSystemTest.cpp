@@ -60,15 +60,13 @@ TEST_F(DiskFiles, ReadWholeTakesRegularFilesOnly) {
     EXPECT_TRUE(data.empty());
 }
 
-TEST_F(DiskFiles, CreateWritesBytesUnchanged) {
-    auto sink = files.Create(Path("out.asm"));
+TEST_F(DiskFiles, AReplacementWritesBytesUnchanged) {
+    auto sink = files.CreateReplacing(Path("out.asm"));
     ASSERT_TRUE(sink);
     EXPECT_TRUE(sink->Write("a\r\nb\n", 5));
     EXPECT_TRUE(sink->Close());
     EXPECT_EQ(Contents(Path("out.asm")), "a\r\nb\n");
-    EXPECT_FALSE(files.Create(Path("no-dir/out.asm")));
-    EXPECT_FALSE(files.Create(dir.u8string()));
-    EXPECT_FALSE(files.Create(""));
+    EXPECT_FALSE(files.CreateReplacing(""));
 }
 
 TEST_F(DiskFiles, AReplacementTakesEffectOnlyWhenClosed) {

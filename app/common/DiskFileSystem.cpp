@@ -17,26 +17,6 @@ fs::path NativePath(const std::string& utf8) {
     return fs::u8path(utf8);
 }
 
-class FileSink : public ByteSink {
-public:
-    explicit FileSink(const fs::path& path) : stream_(path, std::ios::binary | std::ios::trunc) {}
-    bool IsOpen() const { return stream_.is_open(); }
-    bool Write(const void* data, std::size_t size) override {
-        stream_.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-        return static_cast<bool>(stream_);
-    }
-    bool Close() override {
-        if (!stream_.is_open()) return false;
-        stream_.flush();
-        bool good = static_cast<bool>(stream_);
-        stream_.close();
-        return good && !stream_.fail();
-    }
-
-private:
-    std::ofstream stream_;
-};
-
 // Opens a regular file and tells its size in 64 bits, on the 32-bit build too.
 // One look at the file answers both questions.
 bool OpenRegular(const std::string& path, std::ifstream& stream, std::uint64_t& size) {
@@ -79,13 +59,6 @@ bool DiskFileSystem::ReadPrefix(const std::string& path, std::size_t size, Image
     std::uint64_t fileSize = 0;
     if (!OpenRegular(path, stream, fileSize)) return false;
     return ReadInto(stream, static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, size)), data);
-}
-
-std::unique_ptr<ByteSink> DiskFileSystem::Create(const std::string& path) {
-    if (path.empty()) return nullptr;
-    auto sink = std::make_unique<FileSink>(NativePath(path));
-    if (!sink->IsOpen()) return nullptr;
-    return sink;
 }
 
 std::unique_ptr<ByteSink> DiskFileSystem::CreateReplacing(const std::string& path) {

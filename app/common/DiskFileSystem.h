@@ -16,7 +16,6 @@ public:
     ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize,
                          std::vector<std::uint8_t>& data) override;
     bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) override;
-    std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
     bool SameFile(const std::string& a, const std::string& b) override;
     bool IsLink(const std::string& path) override;
