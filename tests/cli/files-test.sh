@@ -112,6 +112,18 @@ for option in --nsf --wav --report-json --save-arranged; do
     done
     refused "$option as the image, spelled otherwise" "${base[@]}" "$option" ./image.bin song.mid
 done
+# Several songs: an option's file against the second song's outputs.
+cp song.mid second.mid
+refused "--report-json over the second song's .asm" "${base[@]}" --report-json second.asm song.mid second.mid
+# The image against the template and the conversion's own outputs: the
+# engine's refusal, before anything is written.
+for other in template.bin song.mid song.asm song.h song.lrc; do
+    before=$(ls -l --time-style=+%s.%N | md5sum)
+    out=$("$kelvane" --template template.bin --rom "$other" song.mid 2>"$errors"); status=$?
+    check "--rom $other: status" 1 "$status"
+    check "--rom $other: the box" "无法创建输出文件" "$(cat "$errors")"
+    check "--rom $other: nothing written" "$before" "$(ls -l --time-style=+%s.%N | md5sum)"
+done
 cd ..
 
 # The NSF is written first; a WAV that cannot be written is its own message
