@@ -24,6 +24,8 @@ bool NoteLastImage(FileSystem& files, const std::string& notePath, const std::st
     const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::u8path(imagePath), error);
     std::string line = absolute.lexically_normal().u8string();
     if (error) return false;
+    // Most runs write the image the last one wrote: a read, not a write.
+    if (NotedLastImage(files, notePath) == line) return true;
     line += '\n';
     if (!CreateParentFolders(notePath)) return false;
     std::unique_ptr<ByteSink> sink = files.CreateReplacing(notePath);
