@@ -45,7 +45,7 @@ public:
     void Abandon();
 
 private:
-    bool Collide(const std::string& output, bool isLink, const std::string& other) const;
+    bool Collide(const std::string& output, const std::string& other, bool throughLink) const;
 
     FileSystem& files_;
     std::unique_ptr<ByteSink> romFile_;

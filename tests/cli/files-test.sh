@@ -47,6 +47,12 @@ ln -s keep.mid onto-midi.bin
 run --rom onto-midi.bin keep.mid
 check "image linked onto the MIDI file: status" 1 "$status"
 check "image linked onto the MIDI file: kept" "$(sum song.mid)" "$(sum keep.mid)"
+# A MIDI file that is a link onto a file named like its own .asm.
+cp song.mid tune.asm
+ln -s tune.asm tune.mid
+run --rom ROM.BIN tune.mid
+check "MIDI linked onto its own .asm: status" 1 "$status"
+check "MIDI linked onto its own .asm: kept" "$(sum song.mid)" "$(sum tune.mid)"
 ln -s keep.mid onto-midi.nsf
 run --rom ROM.BIN --nsf onto-midi.nsf keep.mid
 check "--nsf linked onto the MIDI file: status" 2 "$status"
