@@ -56,8 +56,11 @@ std::string RandomSuffix() {
 
 class ReplacingSink : public ByteSink {
 public:
-    ReplacingSink(std::string target, std::string temporary, int fd)
-        : target_(std::move(target)), temporary_(std::move(temporary)), fd_(fd) {}
+    // `old` is the file being replaced, when there is one.
+    ReplacingSink(std::string target, std::string temporary, int fd, const struct stat* old)
+        : target_(std::move(target)), temporary_(std::move(temporary)), fd_(fd), hasOld_(old != nullptr) {
+        if (old != nullptr) old_ = *old;
+    }
     ~ReplacingSink() override {
         if (fd_ >= 0) close(fd_);
         if (!committed_) unlink(temporary_.c_str());
@@ -92,20 +95,20 @@ private:
     // mode then gives back. Another user's file stays ours where we may not
     // give it away; its mode is copied all the same.
     void TakeOverOldFile() {
-        struct stat old;
-        if (stat(target_.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return;
-        struct stat mine;
-        if (fstat(fd_, &mine) == 0 && (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid)) {
-            if (fchown(fd_, old.st_uid, old.st_gid) != 0 && fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        if (!hasOld_) return;
+        if (old_.st_uid != geteuid() || old_.st_gid != getegid()) {
+            if (fchown(fd_, old_.st_uid, old_.st_gid) != 0 && fchown(fd_, static_cast<uid_t>(-1), old_.st_gid) != 0) {
                 // Neither owner nor group could be given: the file stays ours.
             }
         }
-        fchmod(fd_, old.st_mode & 07777);
+        fchmod(fd_, old_.st_mode & 07777);
     }
 
     std::string target_;
     std::string temporary_;
     int fd_;
+    bool hasOld_;
+    struct stat old_ {};
     bool failed_ = false;
     bool committed_ = false;
 };
@@ -118,13 +121,15 @@ std::unique_ptr<ByteSink> OpenReplacement(const std::string& path) {
     struct stat old;
     const bool exists = stat(target.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode)) return nullptr;
+    const bool regular = exists && S_ISREG(old.st_mode);
     // A new file gets the mode the user's umask gives any file; a
     // replacement stays ours alone until Close copies the old file's mode.
     const mode_t mode = exists ? 0600 : 0666;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string temporary = target + RandomSuffix();
         const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-        if (fd >= 0) return std::make_unique<ReplacingSink>(std::move(target), std::move(temporary), fd);
+        if (fd >= 0)
+            return std::make_unique<ReplacingSink>(std::move(target), std::move(temporary), fd, regular ? &old : nullptr);
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;
