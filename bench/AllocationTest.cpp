@@ -68,8 +68,7 @@ RunCount CountRun(std::size_t songSize) {
     files.Put(kTemplatePath, image);
     files.Put(kSongPath, song);
     Converter converter(frontEnd, files);
-    UseBenchPaths(converter);
-    result.converted = CountSecondRun([&] { return converter.Run(kSongPath, "song").succeeded; },
+    result.converted = CountSecondRun([&] { return converter.Run(BenchRequest()).succeeded; },
                                       result.allocations);
     return result;
 }

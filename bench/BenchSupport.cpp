@@ -30,9 +30,13 @@ private:
 
 }  // namespace
 
-void UseBenchPaths(Converter& converter) {
-    converter.SetTemplatePath(kTemplatePath);
-    converter.SetRomPath(kRomPath);
+ConversionRequest BenchRequest() {
+    ConversionRequest request;
+    request.midiPath = kSongPath;
+    request.songName = "song";
+    request.templatePath = kTemplatePath;
+    request.romPath = kRomPath;
+    return request;
 }
 
 FileSystem::ReadResult DiscardingFileSystem::ReadWhole(const std::string& path, std::uint64_t maxSize,
@@ -53,17 +57,13 @@ bool DiscardingFileSystem::ReadPrefix(const std::string& path, std::size_t size,
     return true;
 }
 
-std::unique_ptr<ByteSink> DiscardingFileSystem::Create(const std::string& path) {
+std::unique_ptr<ByteSink> DiscardingFileSystem::CreateReplacing(const std::string& path) {
     OutputCounts* counts = nullptr;
     if (counting_) {
         counts = &outputs_[path];
         *counts = OutputCounts();
     }
     return std::make_unique<DiscardingSink>(counts);
-}
-
-std::unique_ptr<ByteSink> DiscardingFileSystem::CreateReplacing(const std::string& path) {
-    return Create(path);
 }
 
 Bytes Template() { return Bytes(0x80000, 0xFF); }

@@ -26,12 +26,11 @@ struct Fixture {
     std::size_t lines = 0;
 
     explicit Fixture(Bytes midi) : song(std::move(midi)) {
-        UseBenchPaths(converter);
         files.Put(kTemplatePath, image);
         files.Put(kSongPath, song);
         // One counted run for the line figure; the timed runs count nothing.
         files.CountOutputs(true);
-        converter.Run(kSongPath, "song");
+        converter.Run(BenchRequest());
         for (const auto& output : files.Outputs())
             if (output.first != kRomPath) lines += output.second.lines;
         files.CountOutputs(false);
@@ -47,7 +46,7 @@ void Report(benchmark::State& state, std::size_t midiBytes, std::size_t lines) {
 
 void Convert(benchmark::State& state, Fixture& fixture) {
     for (auto _ : state) {
-        bool ok = fixture.converter.Run(kSongPath, "song").succeeded;
+        bool ok = fixture.converter.Run(BenchRequest()).succeeded;
         benchmark::DoNotOptimize(ok);
     }
     Report(state, fixture.song.size(), fixture.lines);
@@ -75,9 +74,8 @@ void BM_ConvertLargeKeepingOutputs(benchmark::State& state) {
     files.Put(kTemplatePath, Template());
     files.Put(kSongPath, song);
     Converter converter(frontEnd, files);
-    UseBenchPaths(converter);
     for (auto _ : state) {
-        bool ok = converter.Run(kSongPath, "song").succeeded;
+        bool ok = converter.Run(BenchRequest()).succeeded;
         benchmark::DoNotOptimize(ok);
     }
     Report(state, song.size(), counted.lines);

@@ -29,9 +29,10 @@ Bytes SongBlockOf(const Bytes& midi) {
     files.Put(kTemplatePath, image);
     files.Put(kSongPath, midi);
     Converter converter(frontEnd, files);
-    UseBenchPaths(converter);
-    converter.Run(kSongPath, "song");
-    return converter.EmitSongBlock(NsfLabelValues());
+    converter.Run(BenchRequest());
+    Bytes block(kSongBlockSize, 0xFF);
+    converter.EmitSongBlock(NsfLabelValues(), block.data());
+    return block;
 }
 
 struct Fixture {
@@ -42,7 +43,6 @@ struct Fixture {
     Converter converter{frontEnd, files};
 
     explicit Fixture(Bytes midi) : song(std::move(midi)) {
-        UseBenchPaths(converter);
         files.Put(kTemplatePath, image);
         files.Put(kSongPath, song);
     }
@@ -54,7 +54,7 @@ struct Fixture {
 void Convert(benchmark::State& state, Fixture& fixture, bool withNsf) {
     std::size_t nsfBytes = 0;
     for (auto _ : state) {
-        bool ok = fixture.converter.Run(kSongPath, "song").succeeded;
+        bool ok = fixture.converter.Run(BenchRequest()).succeeded;
         if (withNsf) {
             Bytes nsf = NsfFrame("song");
             fixture.converter.EmitSongBlock(NsfLabelValues(), nsf.data() + kNsfHeaderSize);

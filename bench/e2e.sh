@@ -35,6 +35,8 @@ done
 
 # Beside the build, on the disk the outputs would go to, not on a tmpfs.
 work=$(mktemp -d "$build/e2e.XXXXXX")
+# The runs note their image in a state folder of their own, not the user's.
+export XDG_STATE_HOME="$work/state"
 trap 'rm -rf "$work"' EXIT
 cp "$top/examples/example.mid" "$work/example.mid"
 

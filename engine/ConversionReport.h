@@ -36,11 +36,14 @@ struct ConversionReport {
     static constexpr std::size_t kSongBlockSize = 32768;
     static constexpr int kVoices = 5;
 
+    std::string midiPath;     // the MIDI file as the front end gave it
+    std::vector<std::string> outputs;  // every file the run wrote, in the order written
+
     bool succeeded = false;   // the run ended with its success line
     bool refused = false;     // the run ended with a message box before translating
     std::string message;      // that box's text
 
-    int trackCount = 0;
+    int trackCount = 0;       // of the user's file, arranged or not
     int division = 0;
     std::array<VoiceReport, kVoices> voices = {"Square1", "Square2", "Triangle", "Noise", "DPCM"};
     std::uint32_t conductorNotes = 0;  // note-ons on the conductor track: no stream plays them

@@ -79,9 +79,11 @@ ConversionReport Converter::State::Convert(const ConversionRequest& request) {
     frontEnd.ResetProgress();
     translated.trackCount = 0;
 
+    report.midiPath = request.midiPath;
+    report.arranged = request.arrangedFrom != nullptr;
     if (LoadMidiFile(request, report)) {
-        report.trackCount = song.trackCount;
-        report.division = song.division;
+        report.trackCount = report.arranged ? request.arrangedFrom->trackCount : song.trackCount;
+        report.division = report.arranged ? request.arrangedFrom->division : song.division;
         OutputSet outputs(files);
         if (const char* refusal = outputs.Open(request.midiPath, request.templatePath, request.romPath, image)) {
             Refuse(refusal, report);
@@ -125,13 +127,16 @@ void Converter::State::ConvertTracks(const ConversionRequest& request, OutputSet
     // Each output replaces its old file now. The image only when it holds the
     // whole song, so that Play never hands on a broken one.
     bool written = outputs.CommitText();
+    if (written) report.outputs.insert(report.outputs.end(), {outputs.asmPath, outputs.hPath});
     if (lyrics.count > 0) {
         report.lyricsWritten = outputs.CommitLyrics(lyrics, songNameGbk);
         report.lyricsLost = !report.lyricsWritten;
+        if (report.lyricsWritten) report.outputs.push_back(outputs.lrcPath);
     }
     if (report.problems.empty()) {
         report.romReplaced = outputs.CommitImage(image);
         written = report.romReplaced && written;
+        if (report.romReplaced) report.outputs.push_back(outputs.romPath);
     }
     outputs.Abandon();
     report.writeFailed = !written;
@@ -143,24 +148,6 @@ Converter::Converter(FrontEnd& frontEnd, FileSystem& files) : run_(std::make_uni
 Converter::~Converter() = default;
 
 ConversionReport Converter::Run(const ConversionRequest& request) { return run_->Convert(request); }
-
-ConversionReport Converter::Run(const std::string& midiPath, const std::string& songName) {
-    ConversionRequest request;
-    request.midiPath = midiPath;
-    request.songName = songName;
-    request.templatePath = templatePath_;
-    request.romPath = romPath_;
-    return Run(request);
-}
-
-std::vector<std::uint8_t> Converter::EmitSongBlock(const LabelValues& labels) const {
-    // Unwritten bytes are ends of streams: the pointer of a channel the song
-    // lacks stays $FFFF, and a successful song that reaches $FFFF ends there
-    // with its own end byte, so that channel plays nothing.
-    std::vector<std::uint8_t> bytes(SongBlock::kSize, kEnd);
-    EmitSongBlock(labels, bytes.data());
-    return bytes;
-}
 
 void Converter::EmitSongBlock(const LabelValues& labels, std::uint8_t* block) const {
     SongBlock emitter(block, labels);

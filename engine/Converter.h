@@ -16,6 +16,12 @@
 
 namespace kelvane {
 
+// A MIDI file as its header announces it.
+struct MidiHeader {
+    int trackCount = 0;
+    int division = 0;
+};
+
 struct ConversionRequest {
     std::string midiPath;      // UTF-8; the outputs are named after it
     std::string songName;      // UTF-8; the prefix of every label
@@ -24,6 +30,11 @@ struct ConversionRequest {
     // When set, these bytes are converted in the place of the file's own (an
     // arranged song); the outputs are still named after `midiPath`.
     const std::vector<std::uint8_t>* midiData = nullptr;
+    // Set when `midiData` is an arrangement of the file at `midiPath`: that
+    // file's header. The status header and the report then describe the
+    // user's file, not the arranged one, and the arrangement's line follows
+    // the header.
+    const MidiHeader* arrangedFrom = nullptr;
 };
 
 class Converter {
@@ -37,16 +48,9 @@ public:
     // success line.
     ConversionReport Run(const ConversionRequest& request);
 
-    // The same with the paths set below, for callers that convert one file
-    // after another with one template.
-    void SetTemplatePath(const std::string& path) { templatePath_ = path; }
-    void SetRomPath(const std::string& path) { romPath_ = path; }
-    ConversionReport Run(const std::string& midiPath, const std::string& songName);
-
     // The last run's song block emitted again with other label values (for a
-    // player): 32 KB from $8000. Channels the song lacks point at an end byte.
-    std::vector<std::uint8_t> EmitSongBlock(const LabelValues& labels) const;
-    // The same into 32 KB of the caller's, filled with end bytes ($FF).
+    // player: the NSF) into 32 KB of the caller's from $8000, filled with end
+    // bytes ($FF) beforehand, so that a channel the song lacks points at one.
     void EmitSongBlock(const LabelValues& labels, std::uint8_t* block) const;
 
     // The status text as the front end was last told it.
@@ -55,8 +59,6 @@ public:
 private:
     struct State;
     std::unique_ptr<State> run_;
-    std::string templatePath_;
-    std::string romPath_;
 };
 
 }  // namespace kelvane

@@ -1,7 +1,8 @@
 // Where a conversion reads its inputs and writes its outputs.
 //
-// The real run uses DiskFileSystem; tests and the fuzzer use MemoryFileSystem
-// (tests/) so that a whole conversion runs in memory, with faults injected.
+// The real run uses DiskFileSystem (app/common: replacing a file takes the
+// platform's calls); tests and the fuzzer use MemoryFileSystem (tests/) so
+// that a whole conversion runs in memory, with faults injected.
 // Paths are UTF-8 on every platform.
 #pragma once
 
@@ -67,28 +68,20 @@ public:
     // one. False when it cannot be opened or read.
     virtual bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) = 0;
 
-    // Creates or truncates a file. nullptr when it cannot be created.
-    virtual std::unique_ptr<ByteSink> Create(const std::string& path) = 0;
-
     // Prepares a replacement for `path`: the content goes to a temporary file
-    // in the same directory, renamed over `path` by a successful Close.
-    // nullptr when the temporary file cannot be created, or when a directory
-    // stands at `path`.
+    // in the same directory, renamed over `path` by a successful Close. The
+    // new file keeps what the user set on the old one (its mode, its owner
+    // where the process may), and where `path` is a symbolic link, the file
+    // the link points to is replaced and the link stays. nullptr when the
+    // temporary file cannot be created, or when a directory stands at `path`.
     virtual std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) = 0;
 
     // True when both paths name one existing file, however they are spelled.
     virtual bool SameFile(const std::string& a, const std::string& b) { return a == b; }
-};
 
-// The files on disk, through the standard library only.
-class DiskFileSystem : public FileSystem {
-public:
-    ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize,
-                         std::vector<std::uint8_t>& data) override;
-    bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) override;
-    std::unique_ptr<ByteSink> Create(const std::string& path) override;
-    std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
-    bool SameFile(const std::string& a, const std::string& b) override;
+    // True when `path` is a symbolic link: a replacement then writes the file
+    // it points to, which may be named otherwise.
+    virtual bool IsLink(const std::string&) { return false; }
 };
 
 }  // namespace kelvane

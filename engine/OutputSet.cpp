@@ -22,9 +22,11 @@ std::string NameOf(const std::string& path) {
 
 // Outputs replace their files by a rename, so only an output that is the very
 // directory entry of another file can lose it, and such an entry has the same
-// name: the file system is asked only then.
-bool OutputSet::Collide(const std::string& a, const std::string& b) const {
-    return !a.empty() && !b.empty() && NameOf(a) == NameOf(b) && files_.SameFile(a, b);
+// name; unless a link stands between them (an output or an input that is a
+// link names its file under another name). The file system is asked only then.
+bool OutputSet::Collide(const std::string& output, const std::string& other, bool throughLink) const {
+    return !output.empty() && !other.empty() && (throughLink || NameOf(output) == NameOf(other)) &&
+           files_.SameFile(output, other);
 }
 
 const char* OutputSet::Open(const std::string& midiPath, const std::string& templatePath,
@@ -37,9 +39,14 @@ const char* OutputSet::Open(const std::string& midiPath, const std::string& temp
 
     // An output that names an input or another output would overwrite it and
     // lose it: tune.asm as the MIDI file, or --rom song.asm.
+    const bool midiLink = files_.IsLink(midiPath);
+    const bool templateLink = files_.IsLink(templatePath);
+    const bool romLink = files_.IsLink(romPath);
     for (const std::string* output : {&asmPath, &hPath, &lrcPath, &romPath}) {
-        if (Collide(*output, midiPath) || Collide(*output, templatePath)) return msg::kCannotCreateOutput;
-        if (output != &romPath && Collide(*output, romPath)) return msg::kCannotCreateOutput;
+        const bool link = output == &romPath ? romLink : files_.IsLink(*output);
+        if (Collide(*output, midiPath, link || midiLink) || Collide(*output, templatePath, link || templateLink))
+            return msg::kCannotCreateOutput;
+        if (output != &romPath && Collide(*output, romPath, link || romLink)) return msg::kCannotCreateOutput;
     }
 
     std::unique_ptr<ByteSink> sink = files_.CreateReplacing(asmPath);

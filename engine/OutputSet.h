@@ -45,7 +45,7 @@ public:
     void Abandon();
 
 private:
-    bool Collide(const std::string& a, const std::string& b) const;
+    bool Collide(const std::string& output, const std::string& other, bool throughLink) const;
 
     FileSystem& files_;
     std::unique_ptr<ByteSink> romFile_;

@@ -148,7 +148,9 @@ std::string ReportTable(const ConversionReport& report, Translator translate) {
 }
 
 std::string ReportJson(const ConversionReport& report) {
-    std::string json = "{\"voices\":[";
+    std::string json = "{\"midi\":" + Quoted(report.midiPath) + ",\"outputs\":[";
+    for (std::size_t k = 0; k < report.outputs.size(); ++k) json += (k > 0 ? "," : "") + Quoted(report.outputs[k]);
+    json += "],\"voices\":[";
     for (std::size_t i = 0; i < report.voices.size(); ++i) {
         const VoiceReport& voice = report.voices[i];
         if (i > 0) json += ",";

@@ -13,6 +13,11 @@ namespace kelvane {
 // length limit, so nothing is cut.
 std::string FormatLine(const char* pattern, const std::vector<std::string>& values);
 
+// What an arranged run gave each voice, the line after the header:
+// "编排：方波1 312音，方波2 120音，三角波 201音，噪声 480击，DPCM 96击；歌曲空间 61%"
+// (no newline).
+std::string ArrangementLine(const ConversionReport& report);
+
 // Every line, oldest first; `advice` stands just before the "输出文件:" line
 // of a run that reached its tracks.
 std::vector<std::string> StatusLines(const ConversionReport& report, const std::vector<std::string>& advice);

@@ -36,6 +36,29 @@ TEST(ConversionRun, CleanSixTrackRunShowsTheSixStatusLines) {
     EXPECT_EQ(run.Rom().size(), kImageSize);
 }
 
+TEST(ConversionRun, AnArrangedSongIsDescribedByTheUsersFileAndItsArrangementLine) {
+    // The user's file: one track at division 120; the bytes converted are
+    // the arrangement's six tracks at 480.
+    InMemoryRun run;
+    run.files.Put("/music/song.mid", MidiFile().Division(120).Add(Tune()).Build());
+    const Bytes arranged = SixTracks().Build();
+    const MidiHeader usersFile{1, 120};
+    ConversionRequest request = Request("/music/song.mid", "song");
+    request.midiData = &arranged;
+    request.arrangedFrom = &usersFile;
+    const ConversionReport report = run.converter.Run(request);
+    ASSERT_TRUE(report.succeeded);
+    EXPECT_TRUE(report.arranged);
+    EXPECT_EQ(report.trackCount, 1);
+    EXPECT_EQ(report.division, 120);
+    EXPECT_EQ(run.ui.appended,
+              (std::vector<std::string>{"MIDI轨道数:1,MIDI节拍数:120\n",
+                                        "编排：方波1 1音，方波2 1音，三角波 1音，噪声 1击，DPCM 1击；歌曲空间 0%\n",
+                                        "输出文件:/music/song.asm\n", "转换成功!\n"}));
+    EXPECT_EQ(report.midiPath, "/music/song.mid");
+    EXPECT_EQ(report.outputs, (std::vector<std::string>{"/music/song.asm", "/music/song.h", kRomPath}));
+}
+
 TEST(ConversionRun, ZeroTracksCopyTheTemplate) {
     InMemoryRun run;
     ASSERT_TRUE(run.Convert(MidiFile().Build()));
@@ -84,7 +107,7 @@ TEST(ConversionRun, SevenTracksAreRefusedAndLeaveTheImageAlone) {
 
 TEST(ConversionRun, ConvertWithoutAFileReportsTheEmptyPath) {
     InMemoryRun run;
-    EXPECT_FALSE(run.converter.Run("", ""));
+    EXPECT_FALSE(run.Run("", ""));
     EXPECT_EQ(run.ui.messages, std::vector<std::string>{"无法打开MIDI文件"});
     EXPECT_EQ(run.ui.appended, (std::vector<std::string>{"输出文件:\n", "转换失败!\n"}));
     EXPECT_FALSE(run.files.Has(kRomPath));
@@ -93,7 +116,7 @@ TEST(ConversionRun, ConvertWithoutAFileReportsTheEmptyPath) {
 TEST(ConversionRun, AFailureBeforeTheOutputsNamesNoPathOfAnEarlierRun) {
     InMemoryRun run;
     ASSERT_TRUE(run.Convert(SixTracks().Build()));
-    EXPECT_FALSE(run.converter.Run("/music/missing.mid", "missing"));
+    EXPECT_FALSE(run.Run("/music/missing.mid", "missing"));
     EXPECT_EQ(run.ui.statusText, "\n\n\n\n输出文件:\n转换失败!\n");
 }
 

@@ -89,11 +89,6 @@ bool MemoryFileSystem::ReadPrefix(const std::string& path, std::size_t size, Ima
     return true;
 }
 
-std::unique_ptr<ByteSink> MemoryFileSystem::Create(const std::string& path) {
-    if (path.empty() || uncreatable.count(path)) return nullptr;
-    return std::make_unique<MemorySink>(*this, path, std::string());
-}
-
 std::unique_ptr<ByteSink> MemoryFileSystem::CreateReplacing(const std::string& path) {
     if (path.empty() || uncreatable.count(path)) return nullptr;
     return std::make_unique<MemorySink>(*this, path + ".tmp", path);

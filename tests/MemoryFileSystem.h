@@ -27,14 +27,13 @@ public:
 
     // Faults.
     std::set<std::string> unreadable;     // ReadWhole fails (a directory, a locked file)
-    std::set<std::string> uncreatable;    // Create and CreateReplacing fail
+    std::set<std::string> uncreatable;    // CreateReplacing fails
     std::map<std::string, int> failWriteAt;  // the Nth Write (from 0) to this path fails
     std::set<std::string> failClose;      // Close fails (and a replacement is not renamed)
     int openSinks = 0;                    // sinks alive now: a leak check
 
     ReadResult ReadWhole(const std::string& path, std::uint64_t maxSize, std::vector<std::uint8_t>& data) override;
     bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) override;
-    std::unique_ptr<ByteSink> Create(const std::string& path) override;
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override;
 
 private:

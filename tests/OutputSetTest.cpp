@@ -103,8 +103,8 @@ TEST(OutputSet, TheCommandLineCanNameTheTemplateAndTheImage) {
     InMemoryRun run;
     run.files.Put("/elsewhere/t.bin", StandInTemplate());
     run.files.Remove(kTemplatePath);
-    run.converter.SetTemplatePath("/elsewhere/t.bin");
-    run.converter.SetRomPath("/out/image.bin");
+    run.templatePath = "/elsewhere/t.bin";
+    run.romPath = "/out/image.bin";
     ASSERT_TRUE(run.Convert(SmallSong()));
     EXPECT_TRUE(run.files.Has("/out/image.bin"));
     EXPECT_FALSE(run.files.Has(kRomPath));

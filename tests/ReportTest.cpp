@@ -97,7 +97,9 @@ TEST(Report, DropsLengthAndJson) {
     EXPECT_DOUBLE_EQ(report.seconds, 0.48);
 
     const std::string json = ReportJson(report);
-    EXPECT_EQ(json.rfind("{\"voices\":[{\"voice\":\"Square1\",\"notes\":1,\"dropped\":{\"overlap\":1,\"zeroLength\":1},"
+    // The entry names its MIDI file as given and the files the run wrote.
+    EXPECT_EQ(json.rfind("{\"midi\":\"/music/song.mid\",\"outputs\":[\"/music/song.asm\",\"/music/song.h\","
+                         "\"/prog/ROM.BIN\"],\"voices\":[{\"voice\":\"Square1\",\"notes\":1,\"dropped\":{\"overlap\":1,\"zeroLength\":1},"
                          "\"bytes\":5},", 0),
               0u)
         << json;

@@ -12,22 +12,34 @@ Bytes StandInTemplate(std::size_t size) {
     return bytes;
 }
 
-InMemoryRun::InMemoryRun() {
-    files.Put(kTemplatePath, StandInTemplate());
-    converter.SetTemplatePath(kTemplatePath);
-    converter.SetRomPath(kRomPath);
+ConversionRequest Request(const std::string& midiPath, const std::string& songName, const std::string& templatePath,
+                          const std::string& romPath) {
+    ConversionRequest request;
+    request.midiPath = midiPath;
+    request.songName = songName;
+    request.templatePath = templatePath;
+    request.romPath = romPath;
+    return request;
 }
+
+Bytes EmittedBlock(const Converter& converter, const LabelValues& labels) {
+    Bytes block(0x8000, 0xFF);
+    converter.EmitSongBlock(labels, block.data());
+    return block;
+}
+
+InMemoryRun::InMemoryRun() { files.Put(kTemplatePath, StandInTemplate()); }
 
 bool InMemoryRun::Convert(const Bytes& midi, const std::string& path) {
     files.Put(path, midi);
-    report = converter.Run(path, SongNameOfPath(path));
+    report = Run(path, SongNameOfPath(path));
     return report.succeeded;
 }
 
 Bytes InMemoryRun::Block(std::uint16_t from, std::size_t count) const {
     std::size_t start = from - 0x8000u;
     if (!report.romReplaced) {
-        Bytes block = converter.EmitSongBlock(LabelValues());
+        Bytes block = EmittedBlock(converter, LabelValues());
         return Bytes(block.begin() + static_cast<long>(start), block.begin() + static_cast<long>(start + count));
     }
     const Bytes& rom = Rom();

@@ -39,6 +39,15 @@ public:
     void ResetProgress() override { progress.push_back("reset"); }
 };
 
+// The request a front end makes for `midiPath`: its song name, the template
+// and the image in the program's folder unless given.
+ConversionRequest Request(const std::string& midiPath, const std::string& songName,
+                          const std::string& templatePath = kTemplatePath, const std::string& romPath = kRomPath);
+
+// The converter's last song block emitted again with `labels`, as the NSF
+// takes it: 32 KB from $8000 over end bytes.
+Bytes EmittedBlock(const Converter& converter, const LabelValues& labels);
+
 // A recognisable template: every byte differs from its neighbours.
 Bytes StandInTemplate(std::size_t size = kImageSize);
 
@@ -47,8 +56,14 @@ struct InMemoryRun {
     RecordingFrontEnd ui;
     Converter converter{ui, files};
     ConversionReport report;  // of the last Convert
+    std::string templatePath = kTemplatePath;
+    std::string romPath = kRomPath;
 
     InMemoryRun();
+    // One run as a front end asks for it, with the paths above.
+    ConversionReport Run(const std::string& midiPath, const std::string& songName) {
+        return converter.Run(Request(midiPath, songName, templatePath, romPath));
+    }
     // Puts the MIDI bytes at `path` and converts them with the path's song name.
     bool Convert(const Bytes& midi, const std::string& path = "/music/song.mid");
     std::string Asm(const std::string& base = "/music/song") const { return files.Text(base + ".asm"); }

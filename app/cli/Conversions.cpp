@@ -25,10 +25,12 @@ std::string NameOf(const std::string& path) {
     return name;
 }
 
-// Two paths can name one file only when their last parts agree; the file
+// Two paths can name one file only when their last parts agree or one of
+// them is a symbolic link, which outputs are written through; the file
 // system, which is slow to ask, is asked only then.
-bool MayBeSameFile(const std::string& a, const std::string& b) {
-    return !a.empty() && !b.empty() && NameOf(a) == NameOf(b);
+bool MayBeSameFile(FileSystem& files, const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    return NameOf(a) == NameOf(b) || files.IsLink(a) || files.IsLink(b);
 }
 
 void Advise(const ConversionReport& report, const std::string& songName) {
@@ -68,7 +70,7 @@ bool OutputsCollide(FileSystem& files, const Options& options, const RunPaths& p
             // --report-json for all) is written once per run of it, losing nothing.
             if (path.empty() || !checked.insert(path).second) continue;
             for (const auto& [other, what] : taken) {
-                if (MayBeSameFile(path, other) && files.SameFile(path, other)) {
+                if (MayBeSameFile(files, path, other) && files.SameFile(path, other)) {
                     problem = Fill(Tr("{1} would overwrite {2}"), {option, what});
                     return true;
                 }
@@ -95,6 +97,7 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
             Print(stderr, arranged.error + "\n");
             ok = false;
             ConversionReport report;
+            report.midiPath = midiFile;
             report.refused = true;
             report.message = arranged.error;
             report.arranged = true;
@@ -104,18 +107,25 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
             Print(stderr, arranged.error + "\n");
             ok = false;
         }
-        request.midiData = &arranged.midi;
+        arranged.Into(request);
     }
 
     ConversionReport report = converter.Run(request);
     if (options.arrange) arranged.report.ApplyTo(report);
+    if (options.arrange && arranged.ok && !options.saveArrangedPath.empty())
+        report.outputs.insert(report.outputs.begin(), options.saveArrangedPath);
     if (!report.succeeded) ok = false;
 
     if (report.succeeded && (!options.nsfPath.empty() || !options.wavPath.empty())) {
         const std::string failure = WriteNsfOutputs(files, converter,
-                                                    request.songName, {options.nsfPath, options.wavPath});
+                                                    request.songName, {options.nsfPath, options.wavPath},
+                                                    &report.outputs);
         if (!failure.empty()) {
-            Print(stderr, "kelvane: " + failure + "\n");
+            // One line for each file that failed; the others were written.
+            std::size_t start = 0;
+            for (std::size_t end; (end = failure.find('\n', start)) != std::string::npos; start = end + 1)
+                Print(stderr, "kelvane: " + failure.substr(start, end - start) + "\n");
+            Print(stderr, "kelvane: " + failure.substr(start) + "\n");
             ok = false;
         }
     }

@@ -92,13 +92,13 @@ public:
     bool ReadPrefix(const std::string& path, std::size_t size, ImageBuffer& data) override {
         return files_.ReadPrefix(path, size, data);
     }
-    std::unique_ptr<ByteSink> Create(const std::string& path) override { return files_.Create(path); }
     std::unique_ptr<ByteSink> CreateReplacing(const std::string& path) override {
         std::unique_ptr<ByteSink> sink = files_.CreateReplacing(path);
         if (!sink || path != romPath_) return sink;
         return std::make_unique<OrderedImage>(std::move(sink), order_, song_);
     }
     bool SameFile(const std::string& a, const std::string& b) override { return files_.SameFile(a, b); }
+    bool IsLink(const std::string& path) override { return files_.IsLink(path); }
 
 private:
     FileSystem& files_;

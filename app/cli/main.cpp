@@ -11,12 +11,13 @@
 #include "ConsoleFrontEnd.h"
 #include "Converter.h"
 #include "DataPaths.h"
-#include "FileSystem.h"
+#include "DiskFileSystem.h"
 #include "Help.h"
 #include "Language.h"
 #include "Options.h"
 #include "Messages.h"
 #include "Play.h"
+#include "PlayedImage.h"
 #include "ReportText.h"
 #include "SongJobs.h"
 #include "SongOutputs.h"
@@ -76,12 +77,17 @@ int Main(const std::vector<std::string>& arguments) {
         case kelvane::cli::Parsed::kUsage:
             return UsageError(problem);
     }
-    const kelvane::DataPaths places = kelvane::ResolveDataPaths(
-        kelvane::SystemDataEnvironment(), options.templatePath, options.romPath);
-    if (options.midiFiles.empty() && options.play) return Play(places.romPath);
+    const kelvane::DataEnvironment environment = kelvane::SystemDataEnvironment();
+    const kelvane::DataPaths places =
+        kelvane::ResolveDataPaths(environment, options.templatePath, options.romPath);
+    kelvane::DiskFileSystem files;
+    if (options.midiFiles.empty() && options.play) {
+        std::string image = places.romPath;
+        if (!kelvane::cli::ChooseImageToPlay(files, environment, options, image)) return kExitFailure;
+        return Play(image);
+    }
     if (options.midiFiles.empty()) return UsageError(kelvane::cli::Tr("no MIDI file given"));
 
-    kelvane::DiskFileSystem files;
     const kelvane::cli::RunPaths paths{places.templatePath, places.romPath};
     if (kelvane::cli::OutputsCollide(files, options, paths, problem)) return UsageError(problem);
     // A failure here shows as the engine's own "cannot create" message.
@@ -114,6 +120,7 @@ int Main(const std::vector<std::string>& arguments) {
             allConverted = false;
         }
     }
+    if (imageWritten) kelvane::cli::NoteWrittenImage(files, environment, places.romPath);
     kelvane::cli::SayWhatImageHolds(results, places.romPath);
     kelvane::cli::PrintSummary(results);
     // Away from the program the image is easily lost; say where it went.

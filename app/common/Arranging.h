@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Arrange.h"
+#include "Converter.h"
 #include "FileSystem.h"
 
 namespace kelvane {
@@ -17,6 +18,14 @@ struct ArrangedFile {
     std::string error;               // Chinese words for the user, when not ok
     std::vector<std::uint8_t> midi;  // the arranged file; kept when only its saving failed
     arrange::ArrangementReport report;
+    MidiHeader source;               // the user's file, which the status header describes
+
+    // Has `request` convert the arranged file in the place of the user's,
+    // named and described after the user's. This must outlive the run.
+    void Into(ConversionRequest& request) const {
+        request.midiData = &midi;
+        request.arrangedFrom = &source;
+    }
 };
 
 // Reads `midiPath`, arranges it with `voiceSpec` ("" arranges every voice as

@@ -63,6 +63,7 @@ DataEnvironment SystemDataEnvironment() {
 #else
     environment.dataHome = Environment("XDG_DATA_HOME");
     environment.dataDirs = Environment("XDG_DATA_DIRS");
+    environment.stateHome = Environment("XDG_STATE_HOME");
     environment.home = Environment("HOME");
     if (environment.home.empty()) {
         // A service or a cron job may run without HOME; the password file
@@ -81,6 +82,15 @@ std::string UserDataDirectory(const DataEnvironment& environment) {
         return WithSlash(environment.dataHome) + kDataFolderName + '/';
     if (IsAbsolute(environment.home))
         return WithSlash(environment.home) + ".local/share/" + kDataFolderName + '/';
+    return std::string();
+}
+
+std::string UserStateDirectory(const DataEnvironment& environment) {
+    if (environment.portable) return std::string();
+    if (IsAbsolute(environment.stateHome))
+        return WithSlash(environment.stateHome) + kDataFolderName + '/';
+    if (IsAbsolute(environment.home))
+        return WithSlash(environment.home) + ".local/state/" + kDataFolderName + '/';
     return std::string();
 }
 

@@ -24,6 +24,7 @@ struct DataEnvironment {
     std::string programDirectory;  // ending with a path separator
     std::string dataHome;          // $XDG_DATA_HOME, empty when unset
     std::string dataDirs;          // $XDG_DATA_DIRS, empty when unset
+    std::string stateHome;         // $XDG_STATE_HOME, empty when unset
     std::string home;              // $HOME, or the user's home from the password file
     bool portable = false;         // true on Windows: the program's folder only
 };
@@ -35,6 +36,11 @@ DataEnvironment SystemDataEnvironment();
 // or ~/.local/share/kelvane/ when that variable is unset, empty or relative.
 // Empty in the portable layout, or when not even a home folder is known.
 std::string UserDataDirectory(const DataEnvironment& environment);
+
+// The user's own folder for what a run leaves for the next, ending with '/':
+// $XDG_STATE_HOME/kelvane/, or ~/.local/state/kelvane/ when that variable is
+// unset, empty or relative. Empty as UserDataDirectory is.
+std::string UserStateDirectory(const DataEnvironment& environment);
 
 // The places a template may lie, in the order they are tried: beside the
 // program, the user's data folder, then each system data folder

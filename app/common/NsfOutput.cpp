@@ -24,40 +24,40 @@ bool WavOutputAvailable() { return WavRenderingBuiltIn(); }
 
 namespace {
 
-// Renders the WAV (when asked) before anything is written, then writes.
-std::string WriteFiles(FileSystem& files, const std::vector<std::uint8_t>& nsf, const NsfOutputs& outputs) {
+std::string WriteWav(FileSystem& files, const std::vector<std::uint8_t>& nsf, const std::string& path) {
+    if (!WavRenderingBuiltIn()) return kWavUnavailable;
+    const auto block = nsf.begin() + static_cast<long>(kNsfHeaderSize);
+    const std::vector<std::uint8_t> songBlock(block, block + static_cast<long>(kSongBlockSize));
     std::vector<std::uint8_t> wav;
-    if (!outputs.wavPath.empty()) {
-        if (!WavRenderingBuiltIn()) return kWavUnavailable;
-        std::string error;
-        const auto block = nsf.begin() + static_cast<long>(kNsfHeaderSize);
-        const std::vector<std::uint8_t> songBlock(block, block + static_cast<long>(kSongBlockSize));
-        if (!RenderPreviewWav(nsf, MeasureSong(songBlock).frames, wav, error))
-            return "cannot render the WAV preview: " + error;
-    }
-    if (!outputs.nsfPath.empty() && !WriteWhole(files, outputs.nsfPath, nsf))
-        return "cannot write the NSF file " + outputs.nsfPath;
-    if (!outputs.wavPath.empty() && !WriteWhole(files, outputs.wavPath, wav))
-        return "cannot write the WAV file " + outputs.wavPath;
+    std::string error;
+    if (!RenderPreviewWav(nsf, MeasureSong(songBlock).frames, wav, error))
+        return "cannot render the WAV preview: " + error;
+    if (!WriteWhole(files, path, wav)) return "cannot write the WAV file " + path;
     return "";
 }
 
 }  // namespace
 
-std::string WriteNsfOutputs(FileSystem& files, const std::vector<std::uint8_t>& songBlock,
-                            const std::string& songName, const NsfOutputs& outputs) {
-    if (outputs.nsfPath.empty() && outputs.wavPath.empty()) return "";
-    std::vector<std::uint8_t> nsf = BuildNsf(songBlock, songName);
-    if (nsf.empty()) return "no song block to write as an NSF";
-    return WriteFiles(files, nsf, outputs);
-}
-
 std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
-                            const NsfOutputs& outputs) {
+                            const NsfOutputs& outputs, std::vector<std::string>* written) {
     if (outputs.nsfPath.empty() && outputs.wavPath.empty()) return "";
     std::vector<std::uint8_t> nsf = NsfFrame(songName);
     converter.EmitSongBlock(NsfLabelValues(), nsf.data() + kNsfHeaderSize);
-    return WriteFiles(files, nsf, outputs);
+    std::string failures;
+    if (!outputs.nsfPath.empty()) {
+        if (!WriteWhole(files, outputs.nsfPath, nsf))
+            failures = "cannot write the NSF file " + outputs.nsfPath;
+        else if (written)
+            written->push_back(outputs.nsfPath);
+    }
+    if (!outputs.wavPath.empty()) {
+        const std::string wavFailure = WriteWav(files, nsf, outputs.wavPath);
+        if (!wavFailure.empty())
+            failures += (failures.empty() ? "" : "\n") + wavFailure;
+        else if (written)
+            written->push_back(outputs.wavPath);
+    }
+    return failures;
 }
 
 }  // namespace kelvane

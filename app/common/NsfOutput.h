@@ -4,7 +4,6 @@
 // run, whose song block it emits with NsfLabelValues straight into the NSF.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,16 +22,13 @@ struct NsfOutputs {
 bool WavOutputAvailable();
 extern const char kWavUnavailable[];
 
-// Writes the files asked for, each through a temporary file that replaces the
-// target only when complete. The WAV is rendered before anything is written,
-// so a failed render leaves both files as they were. Returns an empty string,
-// or what failed.
-std::string WriteNsfOutputs(FileSystem& files, const std::vector<std::uint8_t>& songBlock,
-                            const std::string& songName, const NsfOutputs& outputs);
-
-// The same for the song of the converter's last run, emitted with
-// NsfLabelValues straight into the NSF.
+// Writes the files asked for for the song of the converter's last run,
+// emitted with NsfLabelValues straight into the NSF, each file through a
+// temporary file that replaces the target only when complete. The NSF comes
+// first and stays whatever becomes of the WAV, which libgme renders from it.
+// Returns an empty string, or what failed: one line for each file, without
+// a line end after the last. The paths written are added to `written`.
 std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
-                            const NsfOutputs& outputs);
+                            const NsfOutputs& outputs, std::vector<std::string>* written = nullptr);
 
 }  // namespace kelvane

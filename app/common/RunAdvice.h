@@ -1,6 +1,7 @@
 // What the front ends tell the user after a run, beside its status lines:
-// that a plain conversion lost most of the music, what the arrangement gave
-// each voice, and the report file an arranged run leaves beside its outputs.
+// that a plain conversion lost most of the music, and the report file an
+// arranged run leaves beside its outputs. What the arrangement gave each
+// voice is a status line of the run's own (engine/StatusLines.h).
 #pragma once
 
 #include <string>
@@ -13,10 +14,6 @@ namespace kelvane {
 // More than half of the file's notes reached no stream (a format 0 file,
 // notes on the conductor track, chords in one track): arranging would help.
 bool MostNotesLost(const ConversionReport& report);
-
-// "编排: 方波1 312音, 方波2 120音, 三角波 201音, 噪音 480击, DPCM 96击; 歌曲空间 61%"
-// (no newline).
-std::string ArrangementLine(const ConversionReport& report);
 
 // The report table in Chinese, as the dialog shows everything: the voices
 // 方波1, 方波2, 三角波, 噪声, DPCM, the columns 音符, 重叠, 过短, 字节.

@@ -99,7 +99,7 @@ void Convert(const DialogRunRequest& request, kelvane::Converter& converter, kel
             Refuse(frontEnd, arranged.error, "");
             return;
         }
-        run.midiData = &arranged.midi;
+        arranged.Into(run);
     }
 
     kelvane::ConversionReport report = converter.Run(run);
@@ -146,7 +146,6 @@ void RunDialogConversion(const DialogRunRequest& request, kelvane::Converter& co
 std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& report, bool arranged,
                                             const std::string& songName) {
     std::vector<std::string> lines;
-    if (arranged) lines.push_back(kelvane::win::WithChinesePunctuation(kelvane::ArrangementLine(report)) + "\n");
     const std::string advice = kelvane::LabelAdvice(songName);
     if (!advice.empty()) lines.push_back(kelvane::win::WithChineseQuotes(advice) + "\n");
     if (!arranged && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);

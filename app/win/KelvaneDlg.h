@@ -10,7 +10,7 @@
 
 #include "Converter.h"
 #include "Dialog.h"
-#include "FileSystem.h"
+#include "DiskFileSystem.h"
 #include "StatusBox.h"
 #include "Win32.h"
 #include "WindowFrontEnd.h"

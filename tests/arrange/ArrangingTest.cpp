@@ -36,6 +36,30 @@ TEST(Arranging, ArrangesAndSavesTheArrangedFileWhole) {
     EXPECT_EQ(unsaved.report.voices[arrange::kSquare1].notes, 2u);
 }
 
+TEST(Arranging, TheUsersHeaderIsKeptForTheStatusLineAlsoInsideARiffWrapper) {
+    Folder folder;
+    ArrangedFile plain = ArrangeMidiFile(folder.files, kSong, "", "");
+    ASSERT_TRUE(plain.ok);
+    EXPECT_EQ(plain.source.trackCount, 2);
+    EXPECT_EQ(plain.source.division, 480);
+    // The arranged file has six tracks of its own; the request names the user's.
+    ConversionRequest request;
+    plain.Into(request);
+    EXPECT_EQ(request.midiData, &plain.midi);
+    EXPECT_EQ(request.arrangedFrom, &plain.source);
+
+    Track melody;
+    melody.NoteOn(0, 72).NoteOff(96, 72).End(0);
+    Bytes smf = MidiFile().Division(96).Add(melody).Build();
+    Bytes riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'R', 'M', 'I', 'D', 'd', 'a', 't', 'a', 0, 0, 0, 0};
+    riff.insert(riff.end(), smf.begin(), smf.end());
+    folder.files.Put("/music/riff.mid", riff);
+    ArrangedFile wrapped = ArrangeMidiFile(folder.files, "/music/riff.mid", "", "");
+    ASSERT_TRUE(wrapped.ok) << wrapped.error;
+    EXPECT_EQ(wrapped.source.trackCount, 1);
+    EXPECT_EQ(wrapped.source.division, 96);
+}
+
 TEST(Arranging, ReportsEachFailureInWordsAndLeavesTheOldFile) {
     Folder folder;
     ArrangedFile missing = ArrangeMidiFile(folder.files, "/music/none.mid", "", kSaved);

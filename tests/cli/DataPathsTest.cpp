@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DataPaths.h"
+#include "LastImage.h"
 
 namespace {
 
@@ -83,6 +84,21 @@ TEST(TemplateCandidates, PortableLayoutLooksOnlyBesideTheProgram) {
     environment.portable = true;
     EXPECT_EQ(TemplateCandidates(environment), (Places{"C:\\tools\\RZ31ST.bin"}));
     EXPECT_EQ(kelvane::UserDataDirectory(environment), "");
+}
+
+TEST(UserStateDirectory, StateHomeElseHomeAndNoneInThePortableLayout) {
+    DataEnvironment environment = Environment("/opt/k/", "", "", "/home/u");
+    EXPECT_EQ(kelvane::UserStateDirectory(environment), "/home/u/.local/state/kelvane/");
+    environment.stateHome = "/state/";
+    EXPECT_EQ(kelvane::UserStateDirectory(environment), "/state/kelvane/");
+    EXPECT_EQ(kelvane::LastImageNote(environment), "/state/kelvane/last-rom");
+    environment.stateHome = "relative";
+    EXPECT_EQ(kelvane::UserStateDirectory(environment), "/home/u/.local/state/kelvane/");
+    environment.home = "";
+    EXPECT_EQ(kelvane::LastImageNote(environment), "");
+    environment = Environment("/opt/k/", "", "", "/home/u");
+    environment.portable = true;
+    EXPECT_EQ(kelvane::LastImageNote(environment), "");
 }
 
 // Three places on disk, each with its own folder, for the resolution tests.

@@ -17,7 +17,8 @@ run() {  # run ARGS...: sets out, err, status
 }
 
 # The user's and the system's data folders must not lend a template.
-export XDG_DATA_HOME="$work/data-home" XDG_DATA_DIRS="$work/data-dirs"
+# Nor may a run note its image in the user's own state folder.
+export XDG_DATA_HOME="$work/data-home" XDG_DATA_DIRS="$work/data-dirs" XDG_STATE_HOME="$work/state"
 
 cd "$work"
 mkdir music

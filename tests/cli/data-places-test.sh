@@ -78,11 +78,35 @@ run --rom "$work/mine.bin" music/song.mid
 check "named image: stderr" "" "$err"
 check "named image: written" 524288 "$(stat -c %s "$work/mine.bin" 2>/dev/null)"
 
-# Play without an image in the user's folder says where it looked.
-rm "$image"
+# Play without MIDI files hands on the image the last run wrote, wherever
+# that was, from whatever folder it starts in; --rom names its own.
+note=$HOME/.local/state/kelvane/last-rom
+check "noted: the last image" "$work/mine.bin" "$(cat "$note")"
+(cd / && "$prog/kelvane" --play 2>/dev/null)
+check "play the last image: emulator's argument" "$work/mine.bin" "$(played)"
+run --rom "$image" --play
+check "--rom and play: emulator's argument" "$image" "$(played)"
+mkdir -p "$work/state"
+(cd "$work/music" && XDG_STATE_HOME=$work/state "$prog/kelvane" --rom ../relative.bin song.mid >/dev/null 2>&1)
+check "noted under XDG_STATE_HOME, made absolute" "$work/relative.bin" "$(cat "$work/state/kelvane/last-rom")"
+check "the note is replaced whole, nothing beside it" "last-rom" "$(ls "$work/state/kelvane")"
+
+# The noted image is gone: say so and where it was.
+rm "$work/mine.bin"
+run --play
+check "noted image gone: status" 1 "$status"
+check "noted image gone: stderr" "kelvane: the image the last run wrote no longer exists; it was $work/mine.bin" "$err"
+
+# Without a note, play looks where the search puts the image, and says where.
+rm "$note" "$image"
 run --play
 check "play without image: status" 1 "$status"
 check "play without image: stderr" "kelvane: no ROM image $image to play; convert a MIDI file first" "$err"
+
+# A failed run notes nothing.
+printf 'x' > "$work/music/bad.mid"
+run --rom "$work/other.bin" music/bad.mid
+check "failed run: no note" "no" "$( [ -e "$note" ] && echo yes || echo no)"
 
 # A user's folder that cannot be made: the engine's own words, no line
 # about an image that was never written.

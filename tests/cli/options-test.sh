@@ -15,6 +15,7 @@ run() {  # run ARGS...: sets out, err, status
 }
 head_of() { head -c "$2" "$1" | od -An -c | tr -s ' '; }
 
+export XDG_STATE_HOME="$work/state"
 cd "$work"
 python3 "$here/make-midi.py" "$work"
 cp "$example" example.mid
@@ -29,17 +30,24 @@ check "arranged: status" 0 "$status"
 check "arranged: no hint" "" "$err"
 check "arranged: six tracks saved" "MThd" "$(head -c 4 arranged.mid)"
 check "arranged: track count" "6" "$(od -An -tu1 -j10 -N2 arranged.mid | awk '{print $1 * 256 + $2}')"
+# The status header describes the user's file (one track at 480), and the
+# arrangement's line follows it.
+check "arranged: header of the user's file" "MIDI轨道数:1,MIDI节拍数:480" "$(printf '%s\n' "$out" | sed -n 1p)"
+case $(printf '%s\n' "$out" | sed -n 2p) in 编排：*) check "arranged: line after the header" ok ok ;;
+    *) check "arranged: line after the header" "编排：..." "$out" ;; esac
 for voice in Square1 Triangle Noise; do
     notes=$(printf '%s\n' "$out" | awk -v v="$voice" '$1 == v {print $2}')
     [ "${notes:-0}" -gt 0 ] && check "arranged: $voice has notes" ok ok || check "arranged: $voice has notes" ">0" "$notes"
 done
-python3 - report.json <<'PY' || check "arranged: JSON" ok "bad JSON"
+python3 - report.json "$work" <<'PY' || check "arranged: JSON" ok "bad JSON"
 import json, sys
 r = json.load(open(sys.argv[1]))
 assert [v["voice"] for v in r["voices"]] == ["Square1", "Square2", "Triangle", "Noise", "DPCM"]
 assert r["arranged"] and r["songBlock"]["size"] == 32768 and len(r["tempo"]) == 4
 assert all(set(v["dropped"]) >= {"overlap", "zeroLength", "short", "octave", "fit"} for v in r["voices"])
 assert any(v["sources"] for v in r["voices"])
+assert r["midi"] == "format0.mid"
+assert r["outputs"] == ["arranged.mid", "format0.asm", "format0.h", sys.argv[2] + "/ROM.BIN"], r["outputs"]
 PY
 
 # Seven tracks: refused with the box's words and the hint; arranged, it converts.
@@ -57,7 +65,25 @@ check "nsf: header" "$(printf 'NESM\032\001')" "$(head -c 6 song.nsf)"
 check "wav: header" "RIFF" "$(head -c 4 song.wav)"
 check "wav: format" "WAVE" "$(tail -c +9 song.wav | head -c 4)"
 rm -f song.nsf song.wav
+
+# Several files: an array whose entries name their file as given and the
+# files each wrote.
 printf 'not a midi file' > bad.mid
+run --report-json several.json --nsf one.nsf example.mid
+python3 - several.json "$work" <<'PY' || check "one file: JSON names its outputs" ok "bad JSON"
+import json, sys
+r = json.load(open(sys.argv[1]))
+assert r["midi"] == "example.mid"
+assert r["outputs"] == ["example.asm", "example.h", "example.lrc", sys.argv[2] + "/ROM.BIN", "one.nsf"], r["outputs"]
+PY
+run --report-json several.json example.mid bad.mid ./format0.mid
+python3 - several.json "$work" <<'PY' || check "several files: JSON entries" ok "bad JSON"
+import json, sys
+r = json.load(open(sys.argv[1]))
+assert [e["midi"] for e in r] == ["example.mid", "bad.mid", "./format0.mid"], r
+assert r[1]["outputs"] == [] and not r[1]["succeeded"]
+assert r[2]["outputs"] == ["./format0.asm", "./format0.h", sys.argv[2] + "/ROM.BIN"], r[2]["outputs"]
+PY
 run --nsf song.nsf --wav song.wav bad.mid
 check "failed: status" 1 "$status"
 check "failed: no files" "" "$(ls song.nsf song.wav 2>/dev/null)"

@@ -46,7 +46,7 @@ check "nothing but our files" "" "$(installed /usr/local | grep -v -e /kelvane -
 mkdir -p "$root/share/kelvane" "$work/music"
 cp "$template" "$root/share/kelvane/RZ31ST.bin"
 cp "$example" "$work/music/song.mid"
-out=$(cd "$work" && HOME=$work/home XDG_DATA_HOME= XDG_DATA_DIRS=$root/share \
+out=$(cd "$work" && HOME=$work/home XDG_DATA_HOME= XDG_STATE_HOME= XDG_DATA_DIRS=$root/share \
       "$root/bin/kelvane" music/song.mid 2>&1)
 check "installed program converts" "MIDI轨道数:6,MIDI节拍数:480
 输出文件:music/song.asm

@@ -1,66 +1,84 @@
-// What --nsf and --wav write: both files replaced whole or not at all.
+// What --nsf and --wav (and the dialog's 导出NSF) write after a conversion:
+// each file replaced whole or not at all, the NSF kept whatever becomes of
+// the WAV.
 #include <gtest/gtest.h>
 
-#include "MemoryFileSystem.h"
+#include "LabelValues.h"
 #include "Nsf.h"
 #include "NsfOutput.h"
-#include "NsfTestSupport.h"
+#include "SongLength.h"
+#include "TestSupport.h"
 #include "Wav.h"
 
 namespace kelvane::test {
 namespace {
 
-Bytes ShortSong() {
-    return SongBlock({4, 4, 4, 4}, {Join({Note(9, 3, 10), Closing(), {kEnd}}), {}, {}, {}, {}});
-}
+// A converter whose last run was a short song, as the front ends hold it
+// when they write the NSF.
+struct ConvertedSong : InMemoryRun {
+    ConvertedSong() {
+        Track melody;
+        melody.NoteOn(0, 60).NoteOff(480, 60).NoteOn(0, 64).NoteOff(480, 64);
+        EXPECT_TRUE(Convert(MidiFile().Add(Track().Tempo(0, 500000).End(0)).Add(melody.End(0)).Build()));
+    }
+    Bytes NsfBlock() const {
+        Bytes block(kSongBlockSize, 0xFF);  // as the NSF's frame holds it
+        converter.EmitSongBlock(NsfLabelValues(), block.data());
+        return block;
+    }
+    std::string Write(const NsfOutputs& outputs) { return WriteNsfOutputs(files, converter, "song", outputs); }
+    std::vector<std::string> Written() const {
+        std::vector<std::string> paths;
+        for (const std::string& path : files.Paths())
+            if (path.rfind("/out/", 0) == 0) paths.push_back(path);
+        return paths;
+    }
+};
 
-TEST(NsfOutput, WritesTheNsfAndTheWavOfASong) {
-    MemoryFileSystem files;
-    files.Put("/out/song.nsf", "old");
-    Bytes block = ShortSong();
-    std::string error = WriteNsfOutputs(files, block, "song", {"/out/song.nsf", "/out/song.wav"});
-    ASSERT_EQ(error, "");
-    EXPECT_EQ(files.Get("/out/song.nsf"), BuildNsf(block, "song"));
-    const Bytes& wav = files.Get("/out/song.wav");
-    // libgme's start, 30 frames of song and one second.
-    EXPECT_EQ(wav.size(), 44u + 2 * (kGmeFirstPlayFrames + 30 + 50) * 882);
-    EXPECT_EQ(files.Paths(), (std::vector<std::string>{"/out/song.nsf", "/out/song.wav"}));
-    EXPECT_EQ(files.openSinks, 0);
+TEST(NsfOutput, WritesTheNsfOfTheConvertersLastSongAndItsWav) {
+    ConvertedSong run;
+    run.files.Put("/out/song.nsf", "old");
+    ASSERT_EQ(run.Write({"/out/song.nsf", WavOutputAvailable() ? "/out/song.wav" : ""}), "");
+    const Bytes block = run.NsfBlock();
+    EXPECT_EQ(run.files.Get("/out/song.nsf"), BuildNsf(block, "song"));
+    if (WavOutputAvailable()) {
+        EXPECT_EQ(run.files.Get("/out/song.wav").size(), 44u + 2 * PreviewSamples(MeasureSong(block).frames));
+    }
+    EXPECT_EQ(run.files.openSinks, 0);
 }
 
 TEST(NsfOutput, WritesOnlyWhatIsAskedFor) {
-    MemoryFileSystem files;
-    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/out/a.nsf", ""}), "");
-    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"", ""}), "");
-    EXPECT_EQ(files.Paths(), (std::vector<std::string>{"/out/a.nsf"}));
+    ConvertedSong run;
+    EXPECT_EQ(run.Write({"/out/a.nsf", ""}), "");
+    EXPECT_EQ(run.Write({"", ""}), "");
+    EXPECT_EQ(run.Written(), (std::vector<std::string>{"/out/a.nsf"}));
 }
 
-TEST(NsfOutput, AFailedWriteKeepsTheOldFileAndSaysWhich) {
-    MemoryFileSystem files;
-    files.Put("/out/song.wav", "old wav");
-    files.failWriteAt["/out/song.wav"] = 0;
-    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/out/song.nsf", "/out/song.wav"}),
-              "cannot write the WAV file /out/song.wav");
-    EXPECT_EQ(files.Text("/out/song.wav"), "old wav");
-    EXPECT_TRUE(files.Has("/out/song.nsf"));
+TEST(NsfOutput, EachFailedFileIsItsOwnLineAndTheOtherIsStillWritten) {
+    if (!WavOutputAvailable()) GTEST_SKIP() << "this build renders no WAV";
+    ConvertedSong run;
+    run.files.Put("/out/song.wav", "old wav");
+    run.files.failWriteAt["/out/song.wav"] = 0;
+    EXPECT_EQ(run.Write({"/out/song.nsf", "/out/song.wav"}), "cannot write the WAV file /out/song.wav");
+    EXPECT_EQ(run.files.Text("/out/song.wav"), "old wav");
+    EXPECT_TRUE(run.files.Has("/out/song.nsf"));
 
-    files.uncreatable.insert("/ro/song.nsf");
-    EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/ro/song.nsf", ""}),
-              "cannot write the NSF file /ro/song.nsf");
-    EXPECT_FALSE(files.Has("/ro/song.nsf"));
-    EXPECT_EQ(files.openSinks, 0);
+    // An NSF that cannot be written does not cost the WAV, rendered from memory.
+    run.files.uncreatable.insert("/ro/song.nsf");
+    EXPECT_EQ(run.Write({"/ro/song.nsf", "/out/new.wav"}), "cannot write the NSF file /ro/song.nsf");
+    EXPECT_TRUE(run.files.Has("/out/new.wav"));
+    run.files.uncreatable.insert("/ro/song.wav");
+    EXPECT_EQ(run.Write({"/ro/song.nsf", "/ro/song.wav"}),
+              "cannot write the NSF file /ro/song.nsf\ncannot write the WAV file /ro/song.wav");
+    EXPECT_FALSE(run.files.Has("/ro/song.nsf") || run.files.Has("/ro/song.wav"));
+    EXPECT_EQ(run.files.openSinks, 0);
 }
 
-TEST(NsfOutput, WavNeedsLibgmeAndABlockOfTheRightSize) {
-    MemoryFileSystem files;
-    if (!WavOutputAvailable()) {
-        EXPECT_EQ(WriteNsfOutputs(files, ShortSong(), "song", {"/out/a.nsf", "/out/a.wav"}),
-                  kWavUnavailable);
-        EXPECT_TRUE(files.Paths().empty());  // a refused WAV writes no NSF either
-    }
-    EXPECT_EQ(WriteNsfOutputs(files, Bytes(100), "song", {"/out/a.nsf", ""}),
-              "no song block to write as an NSF");
-    EXPECT_TRUE(files.Paths().empty());
+TEST(NsfOutput, WithoutLibgmeTheNsfIsWrittenAndTheWavRefusedInWords) {
+    if (WavOutputAvailable()) GTEST_SKIP() << "this build renders the WAV";
+    ConvertedSong run;
+    EXPECT_EQ(run.Write({"/out/a.nsf", "/out/a.wav"}), kWavUnavailable);
+    EXPECT_EQ(run.Written(), (std::vector<std::string>{"/out/a.nsf"}));
 }
 
 }  // namespace

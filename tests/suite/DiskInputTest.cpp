@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "DiskFileSystem.h"
 #include "GeneratedSongs.h"
 #include "SongName.h"
 #include "TestSupport.h"
@@ -83,10 +84,8 @@ Outcome ConvertOnDisk(const std::string& midiPath, const std::string& templatePa
     RecordingFrontEnd ui;
     DiskFileSystem files;
     Converter converter(ui, files);
-    converter.SetTemplatePath(templatePath);
-    converter.SetRomPath(romPath);
     Outcome outcome;
-    outcome.result = converter.Run(midiPath, SongNameOfPath(midiPath)).succeeded;
+    outcome.result = converter.Run(Request(midiPath, SongNameOfPath(midiPath), templatePath, romPath)).succeeded;
     outcome.messages = ui.messages;
     outcome.lines = ui.appended;
     return outcome;

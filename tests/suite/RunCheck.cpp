@@ -96,8 +96,6 @@ const std::string& CheckedRun::OldText(const std::string& path) {
 }
 
 CheckedRun::CheckedRun(std::size_t templateSize) : converter_(std::make_unique<Converter>(ui, files)) {
-    converter_->SetTemplatePath(kTemplatePath);
-    converter_->SetRomPath(kRomPath);
     SetTemplate(templateSize);
 }
 
@@ -147,7 +145,7 @@ bool CheckedRun::Convert(const Bytes& midi) {
     midi_ = midi;
     writeFaultsBefore_ = files.failWriteAt;
     ui = RecordingFrontEnd();
-    result = converter_->Run(kMidiPath, "song").succeeded;
+    result = converter_->Run(Request(kMidiPath, "song")).succeeded;
     return result;
 }
 

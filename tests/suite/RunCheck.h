@@ -58,7 +58,7 @@ public:
 
     // The last run's song block as it emitted it (for a run that left the old
     // image), 32 KB from $8000.
-    Bytes EmittedBlock() const { return converter_->EmitSongBlock(LabelValues()); }
+    Bytes EmittedBlock() const { return test::EmittedBlock(*converter_, LabelValues()); }
 
     static const Bytes& OldImage();
     static const std::string& OldText(const std::string& path);
