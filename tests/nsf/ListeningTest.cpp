@@ -33,7 +33,7 @@ Bytes NsfOf(std::vector<Track> tracks) {
     for (Track& track : tracks) file.Add(track.End(0));
     InMemoryRun run;
     EXPECT_TRUE(run.Convert(file.Build()));
-    return BuildNsf(run.converter.EmitSongBlock(NsfLabelValues()), "song");
+    return BuildNsf(EmittedBlock(run.converter, NsfLabelValues()), "song");
 }
 
 // A plain conversion plays the track's notes: the squares up to MIDI 95, the

@@ -67,7 +67,7 @@ TEST(SongsHeard, GeneratedSongsSoundAsTheirStreamsSay) {
     for (const GeneratedSong& song : GeneratedSongs()) {
         InMemoryRun run;
         if (!run.Convert(song.midi, "/music/" + song.name + ".mid")) continue;
-        Bytes block = run.converter.EmitSongBlock(NsfLabelValues());
+        Bytes block = EmittedBlock(run.converter, NsfLabelValues());
         std::vector<VoiceVerdict> verdicts = ListenToSong(BuildNsf(block, song.name), block);
         ExpectHeard(song.name, verdicts, 0.95);
         tally.Add(verdicts);
@@ -96,7 +96,7 @@ Bytes ArrangedBlock(const Bytes& midi) {
     EXPECT_TRUE(arranged.ok) << arranged.error;
     InMemoryRun run;
     EXPECT_TRUE(run.Convert(arranged.midi));
-    return run.converter.EmitSongBlock(NsfLabelValues());
+    return EmittedBlock(run.converter, NsfLabelValues());
 }
 
 TEST(SongsHeard, AnArrangedSongWithLowPartsSoundsEveryNoteTheChipCanSound) {
@@ -140,7 +140,7 @@ TEST(SongsHeard, TheOutsideSuiteArrangedSoundsAsItsStreamsSay) {
         if (!arranged.ok) continue;
         InMemoryRun run;
         if (!run.Convert(arranged.midi, "/music/song.mid")) continue;
-        Bytes block = run.converter.EmitSongBlock(NsfLabelValues());
+        Bytes block = EmittedBlock(run.converter, NsfLabelValues());
         for (std::uint64_t count : MeasureSong(block).unsoundableNotes) unsoundable += count;
         std::vector<VoiceVerdict> verdicts = ListenToSong(BuildNsf(block, "song"), block, kSuiteListenMs);
         ExpectHeard(file.filename().string(), verdicts, 0.95);
