@@ -17,6 +17,10 @@ constexpr std::size_t kWaitingLimit = 16;
 constexpr std::uint8_t kChosen = 1;
 constexpr std::uint8_t kWritten = 2;
 
+// Marks of a note of the onset being reduced.
+constexpr std::uint8_t kTried = 1;       // taken, merged, dropped or left to the other voices
+constexpr std::uint8_t kKeyFollows = 2;  // a worse note of its part and key starts with it
+
 class LineBuilder {
 public:
     LineBuilder(const Score& score, const VoicePlan& plan, int voice, std::vector<std::uint8_t>& taken,
@@ -51,6 +55,8 @@ private:
         return plan_.bottom ? N(a).key < N(b).key : N(a).key > N(b).key;
     }
     bool Doubles(std::uint32_t index, std::uint32_t t);
+    void RankGroup();
+    void MarkKeysThatFollow();
     void Emit(std::uint32_t until);
     void Wait(std::uint32_t index);
     bool TakeWaiting(std::uint32_t now);
@@ -65,6 +71,9 @@ private:
     Current current_;
     std::vector<std::uint32_t> waiting_;
     std::vector<std::uint32_t> group_;
+    std::vector<std::uint32_t> ranked_;  // positions in group_, best note first
+    std::vector<std::uint8_t> marks_;    // by position in group_: kTried, kKeyFollows
+    std::vector<std::uint32_t> byKey_;   // positions in group_ by part and key
     VoiceLine line_;
 };
 
@@ -75,6 +84,39 @@ bool LineBuilder::Doubles(std::uint32_t index, std::uint32_t t) {
     while (unisonAt_ < other.size() && other[unisonAt_].end <= t) ++unisonAt_;
     if (unisonAt_ >= other.size() || other[unisonAt_].start > t) return false;
     return N(other[unisonAt_].note).key == N(index).key;
+}
+
+// The onset's notes in the order they are tried: best first, and among
+// equals in the file's order. One sort, where taking the best note again
+// and again would cost a search and an erase per note: an onset can hold a
+// whole file's notes (thousands of notes of no length at one key).
+void LineBuilder::RankGroup() {
+    ranked_.resize(group_.size());
+    marks_.assign(group_.size(), 0);
+    for (std::size_t i = 0; i < ranked_.size(); ++i) ranked_[i] = static_cast<std::uint32_t>(i);
+    std::sort(ranked_.begin(), ranked_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const std::uint32_t na = group_[a], nb = group_[b];
+        if (Better(na, nb)) return true;
+        return !Better(nb, na) && a < b;
+    });
+}
+
+// Marks each note after which a note of its part and key is still to be
+// tried: a note of no length merges into that one. Notes of one part and
+// key are equals, tried in the file's order, so one sort on part, key and
+// place finds them all, where a search of the onset per note would not.
+void LineBuilder::MarkKeysThatFollow() {
+    byKey_.resize(group_.size());
+    for (std::size_t i = 0; i < byKey_.size(); ++i) byKey_[i] = static_cast<std::uint32_t>(i);
+    auto keyOf = [&](std::uint32_t position) {
+        const Note& note = N(group_[position]);
+        return std::make_pair(note.part, note.key);
+    };
+    std::sort(byKey_.begin(), byKey_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return keyOf(a) != keyOf(b) ? keyOf(a) < keyOf(b) : a < b;
+    });
+    for (std::size_t i = 0; i + 1 < byKey_.size(); ++i)
+        if (keyOf(byKey_[i]) == keyOf(byKey_[i + 1])) marks_[byKey_[i]] |= kKeyFollows;
 }
 
 void LineBuilder::Emit(std::uint32_t until) {
@@ -138,22 +180,25 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
 
     // The best note of the onset; a note shorter than a unit is merged into
     // a note of its key that sounds with it, or dropped, never moved.
+    RankGroup();
     std::uint32_t best = 0;
     bool found = false;
-    while (!group_.empty() && !found) {
-        auto it = std::min_element(group_.begin(), group_.end(),
-                                   [&](std::uint32_t a, std::uint32_t b) { return Better(a, b); });
-        std::uint32_t index = *it;
+    bool keysMarked = false;
+    for (std::size_t r = 0; r < ranked_.size() && !found; ++r) {
+        const std::uint32_t position = ranked_[r];
+        const std::uint32_t index = group_[position];
         const Note& note = N(index);
-        group_.erase(it);
+        marks_[position] |= kTried;
         if (End(index) <= note.start) {
             taken_[index] = kWritten;
+            if (!keysMarked) {
+                MarkKeysThatFollow();
+                keysMarked = true;
+            }
             bool merged = (current_.active && N(current_.note).key == note.key) ||
                           (!line_.notes.empty() && line_.notes.back().end >= t &&
                            N(line_.notes.back().note).key == note.key) ||
-                          std::any_of(group_.begin(), group_.end(), [&](std::uint32_t other) {
-                              return N(other).key == note.key && N(other).part == note.part;
-                          });
+                          (marks_[position] & kKeyFollows) != 0;
             if (!merged) ++line_.droppedShort;
         } else if (Doubles(index, t)) {
             // Left to the other voices.
@@ -189,8 +234,10 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
             }
         }
     }
-    for (std::uint32_t index : group_)
-        if (End(index) > N(index).start) Wait(index);
+    for (std::size_t position = 0; position < group_.size(); ++position) {
+        const std::uint32_t index = group_[position];
+        if ((marks_[position] & kTried) == 0 && End(index) > N(index).start) Wait(index);
+    }
 }
 
 }  // namespace
