@@ -50,9 +50,14 @@ private:
     }
     int Rank(std::uint32_t index) const { return plan_.rank[N(index).part]; }
     // True when note a should sound rather than note b.
-    bool Better(std::uint32_t a, std::uint32_t b) const {
-        if (Rank(a) != Rank(b)) return Rank(a) < Rank(b);
-        return plan_.bottom ? N(a).key < N(b).key : N(a).key > N(b).key;
+    bool Better(std::uint32_t a, std::uint32_t b) const { return Order(a) < Order(b); }
+    // Better as one number, lower first: the rank, then the key. Kept with
+    // the notes that wait and those of an onset, so comparing them reads
+    // neither the notes nor the plan.
+    std::uint64_t Order(std::uint32_t index) const {
+        const int key = plan_.bottom ? N(index).key : 255 - N(index).key;
+        const auto rank = static_cast<std::uint64_t>(static_cast<std::int64_t>(Rank(index)) + 1);
+        return rank << 8 | static_cast<std::uint64_t>(key);
     }
     bool Doubles(std::uint32_t index, std::uint32_t t);
     void RankGroup();
@@ -69,11 +74,17 @@ private:
     bool percussion_ = false;  // Noise or DPCM keeping the file's keys
     int low_, high_;
     Current current_;
-    std::vector<std::uint32_t> waiting_;
+    struct Waiting {
+        std::uint64_t order;
+        std::uint32_t note;
+    };
+    std::vector<Waiting> waiting_;
     std::vector<std::uint32_t> group_;
+    std::vector<std::uint64_t> orders_;  // by position in group_
     std::vector<std::uint32_t> ranked_;  // positions in group_, best note first
     std::vector<std::uint8_t> marks_;    // by position in group_: kTried, kKeyFollows
-    std::vector<std::uint32_t> byKey_;   // positions in group_ by part and key
+    std::vector<std::uint32_t> partSeen_;  // by part: the last run of equals that held one
+    std::uint32_t runs_ = 0;
     VoiceLine line_;
 };
 
@@ -92,31 +103,36 @@ bool LineBuilder::Doubles(std::uint32_t index, std::uint32_t t) {
 // whole file's notes (thousands of notes of no length at one key).
 void LineBuilder::RankGroup() {
     ranked_.resize(group_.size());
+    orders_.resize(group_.size());
     marks_.assign(group_.size(), 0);
-    for (std::size_t i = 0; i < ranked_.size(); ++i) ranked_[i] = static_cast<std::uint32_t>(i);
+    for (std::size_t i = 0; i < ranked_.size(); ++i) {
+        ranked_[i] = static_cast<std::uint32_t>(i);
+        orders_[i] = Order(group_[i]);
+    }
     std::sort(ranked_.begin(), ranked_.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const std::uint32_t na = group_[a], nb = group_[b];
-        if (Better(na, nb)) return true;
-        return !Better(nb, na) && a < b;
+        return orders_[a] != orders_[b] ? orders_[a] < orders_[b] : a < b;
     });
 }
 
 // Marks each note after which a note of its part and key is still to be
 // tried: a note of no length merges into that one. Notes of one part and
-// key are equals, tried in the file's order, so one sort on part, key and
-// place finds them all, where a search of the onset per note would not.
+// key are equals (one rank, one key), so they lie in one run of equals of
+// the ranked notes, in the file's order; one walk back through each run
+// finds them, where a search of the onset per note would not.
 void LineBuilder::MarkKeysThatFollow() {
-    byKey_.resize(group_.size());
-    for (std::size_t i = 0; i < byKey_.size(); ++i) byKey_[i] = static_cast<std::uint32_t>(i);
-    auto keyOf = [&](std::uint32_t position) {
-        const Note& note = N(group_[position]);
-        return std::make_pair(note.part, note.key);
-    };
-    std::sort(byKey_.begin(), byKey_.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return keyOf(a) != keyOf(b) ? keyOf(a) < keyOf(b) : a < b;
-    });
-    for (std::size_t i = 0; i + 1 < byKey_.size(); ++i)
-        if (keyOf(byKey_[i]) == keyOf(byKey_[i + 1])) marks_[byKey_[i]] |= kKeyFollows;
+    if (partSeen_.empty()) partSeen_.assign(score_.parts.size(), 0);
+    for (std::size_t end = ranked_.size(); end > 0;) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && orders_[ranked_[begin - 1]] == orders_[ranked_[end - 1]]) --begin;
+        const std::uint32_t run = ++runs_;
+        for (std::size_t r = end; r-- > begin;) {
+            const std::uint32_t position = ranked_[r];
+            std::uint32_t& seen = partSeen_[N(group_[position]).part];
+            if (seen == run) marks_[position] |= kKeyFollows;
+            seen = run;
+        }
+        end = begin;
+    }
 }
 
 void LineBuilder::Emit(std::uint32_t until) {
@@ -137,24 +153,25 @@ void LineBuilder::Emit(std::uint32_t until) {
 
 // Keeps a note that lost at its onset, to be taken when the voice is free.
 void LineBuilder::Wait(std::uint32_t index) {
+    const Waiting note{Order(index), index};
     if (waiting_.size() < kWaitingLimit) {
-        waiting_.push_back(index);
+        waiting_.push_back(note);
         return;
     }
     auto worst = std::max_element(waiting_.begin(), waiting_.end(),
-                                  [&](std::uint32_t a, std::uint32_t b) { return Better(a, b); });
-    if (Better(index, *worst)) *worst = index;
+                                  [](const Waiting& a, const Waiting& b) { return a.order < b.order; });
+    if (note.order < worst->order) *worst = note;
 }
 
 bool LineBuilder::TakeWaiting(std::uint32_t now) {
     waiting_.erase(std::remove_if(waiting_.begin(), waiting_.end(),
-                                  [&](std::uint32_t index) { return End(index) <= now || taken_[index] != 0; }),
+                                  [&](const Waiting& w) { return End(w.note) <= now || taken_[w.note] != 0; }),
                    waiting_.end());
     auto chosen = waiting_.end();
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
-        if (!Doubles(*it, now) && (chosen == waiting_.end() || Better(*it, *chosen))) chosen = it;
+        if (!Doubles(it->note, now) && (chosen == waiting_.end() || it->order < chosen->order)) chosen = it;
     if (chosen == waiting_.end()) return false;
-    current_ = {true, *chosen, now};
+    current_ = {true, chosen->note, now};
     taken_[current_.note] = kChosen;
     waiting_.erase(chosen);
     return true;
