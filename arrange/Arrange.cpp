@@ -149,7 +149,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     for (int v = 0; v < kVoiceCount; ++v) {
         VoiceArrangement& voice = report.voices[static_cast<std::size_t>(v)];
         voice.droppedShort = song.lines[static_cast<std::size_t>(v)].droppedShort;
-        voice.droppedOctave = song.lines[static_cast<std::size_t>(v)].movedOctave;
+        voice.movedOctave = song.lines[static_cast<std::size_t>(v)].movedOctave;
     }
     ApplyVolumes(score, song.lines);
     for (int v = kSquare1; v <= kTriangle; ++v)

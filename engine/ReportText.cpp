@@ -53,15 +53,15 @@ std::string MinutesAndSeconds(double seconds) {
 std::string ReportTable(const ConversionReport& report) {
     const bool arranged = report.arranged;
     std::string text = "voice        notes  overlap  too short  bytes";
-    if (arranged) text += "  short  octave    fit";
+    if (arranged) text += "  short    fit  octave moves";
     text += "\n";
     for (const VoiceReport& voice : report.voices) {
         text += Padded(voice.voice, 10, true) + Padded(Number(voice.notes), 7) +
                 Padded(Number(voice.droppedOverlap), 9) + Padded(Number(voice.droppedZeroLength), 11) +
                 Padded(Number(voice.bytes), 7);
         if (arranged)
-            text += Padded(Number(voice.droppedShort), 7) + Padded(Number(voice.droppedOctave), 8) +
-                    Padded(Number(voice.droppedFit), 7);
+            text += Padded(Number(voice.droppedShort), 7) + Padded(Number(voice.droppedFit), 7) +
+                    Padded(Number(voice.movedOctave), 14);
         text += "\n";
         for (const std::string& source : voice.sources) text += "    from " + source + "\n";
     }
@@ -86,9 +86,11 @@ std::string ReportJson(const ConversionReport& report) {
                 ",\"dropped\":{\"overlap\":" + Number(voice.droppedOverlap) +
                 ",\"zeroLength\":" + Number(voice.droppedZeroLength);
         if (report.arranged)
-            json += ",\"short\":" + Number(voice.droppedShort) + ",\"octave\":" + Number(voice.droppedOctave) +
-                    ",\"fit\":" + Number(voice.droppedFit);
-        json += "},\"bytes\":" + Number(voice.bytes);
+            json += ",\"short\":" + Number(voice.droppedShort) + ",\"fit\":" + Number(voice.droppedFit);
+        json += "}";
+        // Notes moved by an octave are played, not dropped.
+        if (report.arranged) json += ",\"movedOctave\":" + Number(voice.movedOctave);
+        json += ",\"bytes\":" + Number(voice.bytes);
         if (report.arranged) {
             json += ",\"sources\":[";
             for (std::size_t k = 0; k < voice.sources.size(); ++k)
