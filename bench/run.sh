@@ -83,7 +83,7 @@ for name, b in arranged.items():
     _, shape, megabytes = name.split("/")
     ratio = seconds(b) / (b["midi_bytes"] / MB) / band_per_mb
     worst_ratio = max(worst_ratio, ratio)
-    label = f"arranged {shape} ({megabytes} MB)"
+    label = f"{shape} ({megabytes} MB)"
     print(f"{label:34} {b['bytes_per_second'] / MB:10.1f} {ratio:9.2f}x {per_run(b):>10}")
 b = runs["BM_ReadVarLen"]
 print(f"{'ReadVarLen, mixed lengths':34} {b['bytes_per_second'] / MB:10.1f} "
