@@ -48,8 +48,8 @@ struct VoiceArrangement {
     std::vector<std::string> sources;  // "track 2, channel 1: Acoustic Grand Piano"
     std::uint32_t notes = 0;           // notes in the arranged track
     std::uint32_t droppedShort = 0;    // shorter than one time unit, not merged
-    std::uint32_t droppedOctave = 0;   // moved by octaves into the octave table
     std::uint32_t droppedFit = 0;      // given up so that the song fits
+    std::uint32_t movedOctave = 0;     // kept, moved by octaves into the octave table
     std::uint32_t hidden = 0;          // of its sources, under a higher (lower) note
     std::size_t bytes = 0;             // song-block bytes its stream takes, its end included
 };

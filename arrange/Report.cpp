@@ -20,8 +20,8 @@ void ArrangementReport::ApplyTo(kelvane::ConversionReport& report) const {
         if (theirs.voice.empty()) theirs.voice = VoiceName(v);
         theirs.sources = mine.sources;
         theirs.droppedShort = mine.droppedShort;
-        theirs.droppedOctave = mine.droppedOctave;
         theirs.droppedFit = mine.droppedFit;
+        theirs.movedOctave = mine.movedOctave;
     }
     report.warnings.insert(report.warnings.end(), warnings.begin(), warnings.end());
     report.arranged = true;

@@ -25,7 +25,7 @@ std::uint16_t ReadBE16(const std::uint8_t* p) { return static_cast<std::uint16_t
 // notes go to, stamped with the track so nothing is cleared between tracks.
 struct OpenSlot {
     std::uint32_t stamp = 0;   // track + 1 while open
-    std::uint32_t listed = 0;  // track + 1 once in the track's list of slots
+    std::uint32_t listed = 0;  // track + 1 once in the list of slots of its channel
     std::uint32_t note = 0;
 };
 struct PartSlot {
@@ -36,8 +36,8 @@ struct PartSlot {
 class TrackReader {
 public:
     TrackReader(Score& score, std::array<OpenSlot, 16 * 128>& open, std::array<PartSlot, 16>& parts,
-                std::vector<std::uint16_t>& openList)
-        : score_(score), open_(open), partSlots_(parts), openList_(openList) {}
+                std::array<std::vector<std::uint16_t>, 16>& openLists)
+        : score_(score), open_(open), partSlots_(parts), openLists_(openLists) {}
 
     // Reads one chunk's events from `startTick` on; returns the track's end tick.
     std::uint64_t Read(const std::uint8_t* begin, const std::uint8_t* end, int track, std::uint64_t startTick);
@@ -57,7 +57,10 @@ private:
     Score& score_;
     std::array<OpenSlot, 16 * 128>& open_;
     std::array<PartSlot, 16>& partSlots_;
-    std::vector<std::uint16_t>& openList_;
+    // By channel, the slots of the track's notes since the channel's last
+    // all-notes-off: that message then looks at no slot twice, however many
+    // of them a track sends.
+    std::array<std::vector<std::uint16_t>, 16>& openLists_;
     const std::uint8_t* p_ = nullptr;
     const std::uint8_t* end_ = nullptr;
     std::uint32_t stamp_ = 0;
@@ -90,7 +93,7 @@ std::uint64_t TrackReader::Read(const std::uint8_t* begin, const std::uint8_t* e
     ended_ = false;
     skipDelta_ = false;
     programs_.fill(kUnknownProgram);
-    openList_.clear();
+    for (auto& list : openLists_) list.clear();
     std::uint8_t running = 0;
     while (!ended_) {
         if (!skipDelta_) {
@@ -123,8 +126,9 @@ std::uint64_t TrackReader::Read(const std::uint8_t* begin, const std::uint8_t* e
             ++p_;  // a data byte with no status to run on
         }
     }
-    for (std::uint16_t slot : openList_)
-        if (open_[slot].stamp == stamp_) Close(open_[slot].note, tick_);
+    for (const auto& list : openLists_)
+        for (std::uint16_t slot : list)
+            if (open_[slot].stamp == stamp_) Close(open_[slot].note, tick_);
     return tick_;
 }
 
@@ -270,7 +274,7 @@ void TrackReader::NoteOn(int channel, int key, int velocity) {
     score_.notes.push_back(note);
     if (slot.listed != stamp_) {
         slot.listed = stamp_;
-        openList_.push_back(slotIndex);
+        openLists_[static_cast<std::size_t>(channel)].push_back(slotIndex);
     }
 }
 
@@ -284,13 +288,16 @@ void TrackReader::NoteOff(int channel, int key) {
 }
 
 void TrackReader::AllNotesOff(int channel) {
-    for (std::uint16_t slotIndex : openList_) {
+    std::vector<std::uint16_t>& list = openLists_[static_cast<std::size_t>(channel)];
+    for (std::uint16_t slotIndex : list) {
         OpenSlot& slot = open_[slotIndex];
-        if (slotIndex / 128 == channel && slot.stamp == stamp_) {
+        if (slot.stamp == stamp_) {
             Close(slot.note, tick_);
             slot.stamp = 0;
         }
+        slot.listed = 0;
     }
+    list.clear();
 }
 
 // A program that a part's own track never set is the channel's first one in
@@ -343,8 +350,8 @@ bool ReadScore(const std::uint8_t* data, std::size_t size, Score& score, std::st
     score.notes.reserve(size / 8);
     std::array<OpenSlot, 16 * 128> open{};
     std::array<PartSlot, 16> partSlots{};
-    std::vector<std::uint16_t> openList;
-    TrackReader reader(score, open, partSlots, openList);
+    std::array<std::vector<std::uint16_t>, 16> openLists;
+    TrackReader reader(score, open, partSlots, openLists);
     std::uint64_t formatTwoStart = 0;
     while (size - pos >= 8) {
         std::uint32_t length = ReadBE32(data + pos + 4);

@@ -17,6 +17,10 @@ constexpr std::size_t kWaitingLimit = 16;
 constexpr std::uint8_t kChosen = 1;
 constexpr std::uint8_t kWritten = 2;
 
+// Marks of a note of the onset being reduced.
+constexpr std::uint8_t kTried = 1;       // taken, merged, dropped or left to the other voices
+constexpr std::uint8_t kKeyFollows = 2;  // a worse note of its part and key starts with it
+
 class LineBuilder {
 public:
     LineBuilder(const Score& score, const VoicePlan& plan, int voice, std::vector<std::uint8_t>& taken,
@@ -46,11 +50,18 @@ private:
     }
     int Rank(std::uint32_t index) const { return plan_.rank[N(index).part]; }
     // True when note a should sound rather than note b.
-    bool Better(std::uint32_t a, std::uint32_t b) const {
-        if (Rank(a) != Rank(b)) return Rank(a) < Rank(b);
-        return plan_.bottom ? N(a).key < N(b).key : N(a).key > N(b).key;
+    bool Better(std::uint32_t a, std::uint32_t b) const { return Order(a) < Order(b); }
+    // Better as one number, lower first: the rank, then the key. Kept with
+    // the notes that wait and those of an onset, so comparing them reads
+    // neither the notes nor the plan.
+    std::uint64_t Order(std::uint32_t index) const {
+        const int key = plan_.bottom ? N(index).key : 255 - N(index).key;
+        const auto rank = static_cast<std::uint64_t>(static_cast<std::int64_t>(Rank(index)) + 1);
+        return rank << 8 | static_cast<std::uint64_t>(key);
     }
     bool Doubles(std::uint32_t index, std::uint32_t t);
+    void RankGroup();
+    void MarkKeysThatFollow();
     void Emit(std::uint32_t until);
     void Wait(std::uint32_t index);
     bool TakeWaiting(std::uint32_t now);
@@ -63,8 +74,17 @@ private:
     bool percussion_ = false;  // Noise or DPCM keeping the file's keys
     int low_, high_;
     Current current_;
-    std::vector<std::uint32_t> waiting_;
+    struct Waiting {
+        std::uint64_t order;
+        std::uint32_t note;
+    };
+    std::vector<Waiting> waiting_;
     std::vector<std::uint32_t> group_;
+    std::vector<std::uint64_t> orders_;  // by position in group_
+    std::vector<std::uint32_t> ranked_;  // positions in group_, best note first
+    std::vector<std::uint8_t> marks_;    // by position in group_: kTried, kKeyFollows
+    std::vector<std::uint32_t> partSeen_;  // by part: the last run of equals that held one
+    std::uint32_t runs_ = 0;
     VoiceLine line_;
 };
 
@@ -75,6 +95,44 @@ bool LineBuilder::Doubles(std::uint32_t index, std::uint32_t t) {
     while (unisonAt_ < other.size() && other[unisonAt_].end <= t) ++unisonAt_;
     if (unisonAt_ >= other.size() || other[unisonAt_].start > t) return false;
     return N(other[unisonAt_].note).key == N(index).key;
+}
+
+// The onset's notes in the order they are tried: best first, and among
+// equals in the file's order. One sort, where taking the best note again
+// and again would cost a search and an erase per note: an onset can hold a
+// whole file's notes (thousands of notes of no length at one key).
+void LineBuilder::RankGroup() {
+    ranked_.resize(group_.size());
+    orders_.resize(group_.size());
+    marks_.assign(group_.size(), 0);
+    for (std::size_t i = 0; i < ranked_.size(); ++i) {
+        ranked_[i] = static_cast<std::uint32_t>(i);
+        orders_[i] = Order(group_[i]);
+    }
+    std::sort(ranked_.begin(), ranked_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return orders_[a] != orders_[b] ? orders_[a] < orders_[b] : a < b;
+    });
+}
+
+// Marks each note after which a note of its part and key is still to be
+// tried: a note of no length merges into that one. Notes of one part and
+// key are equals (one rank, one key), so they lie in one run of equals of
+// the ranked notes, in the file's order; one walk back through each run
+// finds them, where a search of the onset per note would not.
+void LineBuilder::MarkKeysThatFollow() {
+    if (partSeen_.empty()) partSeen_.assign(score_.parts.size(), 0);
+    for (std::size_t end = ranked_.size(); end > 0;) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && orders_[ranked_[begin - 1]] == orders_[ranked_[end - 1]]) --begin;
+        const std::uint32_t run = ++runs_;
+        for (std::size_t r = end; r-- > begin;) {
+            const std::uint32_t position = ranked_[r];
+            std::uint32_t& seen = partSeen_[N(group_[position]).part];
+            if (seen == run) marks_[position] |= kKeyFollows;
+            seen = run;
+        }
+        end = begin;
+    }
 }
 
 void LineBuilder::Emit(std::uint32_t until) {
@@ -95,24 +153,25 @@ void LineBuilder::Emit(std::uint32_t until) {
 
 // Keeps a note that lost at its onset, to be taken when the voice is free.
 void LineBuilder::Wait(std::uint32_t index) {
+    const Waiting note{Order(index), index};
     if (waiting_.size() < kWaitingLimit) {
-        waiting_.push_back(index);
+        waiting_.push_back(note);
         return;
     }
     auto worst = std::max_element(waiting_.begin(), waiting_.end(),
-                                  [&](std::uint32_t a, std::uint32_t b) { return Better(a, b); });
-    if (Better(index, *worst)) *worst = index;
+                                  [](const Waiting& a, const Waiting& b) { return a.order < b.order; });
+    if (note.order < worst->order) *worst = note;
 }
 
 bool LineBuilder::TakeWaiting(std::uint32_t now) {
     waiting_.erase(std::remove_if(waiting_.begin(), waiting_.end(),
-                                  [&](std::uint32_t index) { return End(index) <= now || taken_[index] != 0; }),
+                                  [&](const Waiting& w) { return End(w.note) <= now || taken_[w.note] != 0; }),
                    waiting_.end());
     auto chosen = waiting_.end();
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
-        if (!Doubles(*it, now) && (chosen == waiting_.end() || Better(*it, *chosen))) chosen = it;
+        if (!Doubles(it->note, now) && (chosen == waiting_.end() || it->order < chosen->order)) chosen = it;
     if (chosen == waiting_.end()) return false;
-    current_ = {true, *chosen, now};
+    current_ = {true, chosen->note, now};
     taken_[current_.note] = kChosen;
     waiting_.erase(chosen);
     return true;
@@ -138,22 +197,25 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
 
     // The best note of the onset; a note shorter than a unit is merged into
     // a note of its key that sounds with it, or dropped, never moved.
+    RankGroup();
     std::uint32_t best = 0;
     bool found = false;
-    while (!group_.empty() && !found) {
-        auto it = std::min_element(group_.begin(), group_.end(),
-                                   [&](std::uint32_t a, std::uint32_t b) { return Better(a, b); });
-        std::uint32_t index = *it;
+    bool keysMarked = false;
+    for (std::size_t r = 0; r < ranked_.size() && !found; ++r) {
+        const std::uint32_t position = ranked_[r];
+        const std::uint32_t index = group_[position];
         const Note& note = N(index);
-        group_.erase(it);
+        marks_[position] |= kTried;
         if (End(index) <= note.start) {
             taken_[index] = kWritten;
+            if (!keysMarked) {
+                MarkKeysThatFollow();
+                keysMarked = true;
+            }
             bool merged = (current_.active && N(current_.note).key == note.key) ||
                           (!line_.notes.empty() && line_.notes.back().end >= t &&
                            N(line_.notes.back().note).key == note.key) ||
-                          std::any_of(group_.begin(), group_.end(), [&](std::uint32_t other) {
-                              return N(other).key == note.key && N(other).part == note.part;
-                          });
+                          (marks_[position] & kKeyFollows) != 0;
             if (!merged) ++line_.droppedShort;
         } else if (Doubles(index, t)) {
             // Left to the other voices.
@@ -189,8 +251,10 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
             }
         }
     }
-    for (std::uint32_t index : group_)
-        if (End(index) > N(index).start) Wait(index);
+    for (std::size_t position = 0; position < group_.size(); ++position) {
+        const std::uint32_t index = group_[position];
+        if ((marks_[position] & kTried) == 0 && End(index) > N(index).start) Wait(index);
+    }
 }
 
 }  // namespace

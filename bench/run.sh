@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # make bench: the allocation check, the conversion, arrangement, NSF and WAV
 # benchmarks, the whole-process timing and 100 songs with -j 1 and -j 2
-# (songs.sh), then one small table. Its last
-# three lines are "arrange MB/s: N" (the slower of the two 1 MB songs,
+# (songs.sh), then one small table. The worst shapes for the arrangement
+# (bench/WorstShapes.h) at 1 MB and 8 MB each get a row with their time per MB
+# against the band song's, which must stay within 3. Its last four lines are
+# "worst shape/band per MB: R" (the largest of those ratios), "arrange MB/s: N"
+# (the slower of the two 1 MB songs,
 # arranged and measured by the engine), "engine MB/s: N" (the large song) and
 # "e2e/cp ratio: R", for scripts.
 # MB is 2^20 bytes, as Google Benchmark prints it; rates and times in memory
@@ -75,6 +78,17 @@ for name, label in (("BM_ArrangeBand", "arranged band song"), ("BM_ArrangeLarge"
     b = arranged[name]
     size_text = f"{b['midi_bytes'] / MB:.2f} MB"
     print(f"{label + ' (' + size_text + ')':34} {b['bytes_per_second'] / MB:10.1f} {'':>10} {per_run(b):>10}")
+print("(the worst shapes: their time per MB against the band song's, where the lines/s column stands)")
+band_per_mb = seconds(arranged["BM_ArrangeBand"]) / (arranged["BM_ArrangeBand"]["midi_bytes"] / MB)
+worst_ratio = 0.0
+for name, b in arranged.items():
+    if not name.startswith("BM_ArrangeWorst/"):
+        continue
+    _, shape, megabytes = name.split("/")
+    ratio = seconds(b) / (b["midi_bytes"] / MB) / band_per_mb
+    worst_ratio = max(worst_ratio, ratio)
+    label = f"{shape} ({megabytes} MB)"
+    print(f"{label:34} {b['bytes_per_second'] / MB:10.1f} {ratio:9.2f}x {per_run(b):>10}")
 b = runs["BM_ReadVarLen"]
 print(f"{'ReadVarLen, mixed lengths':34} {b['bytes_per_second'] / MB:10.1f} "
       f"{b['quantities'] / 1e6:9.1f}M quantities/s")
@@ -101,6 +115,7 @@ songs = dict(line.split(": ", 1) for line in open(work + "/songs.txt").read().sp
 print(f"{'100 songs, -j 1 / -j 2':34} {songs['songs -j 1']} / {songs['songs -j 2']}, "
       f"speed-up {songs['songs speed-up']}")
 print(f"e2e/true ratio: {e2e['e2e/true ratio']}")
+print(f"worst shape/band per MB: {worst_ratio:.2f}")
 print(f"arrange MB/s: {min(arranged[n]['bytes_per_second'] for n in ('BM_ArrangeBand', 'BM_ArrangeLarge')) / MB:.1f}")
 print(f"engine MB/s: {runs['BM_ConvertLarge']['bytes_per_second'] / MB:.1f}")
 print(f"e2e/cp ratio: {e2e['e2e/cp ratio']}")

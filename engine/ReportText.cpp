@@ -111,16 +111,17 @@ std::string ReportTable(const ConversionReport& report, Translator translate) {
     std::string text = Padded(translate("voice"), 10, true) + Padded(translate("notes"), 7) +
                        Padded(translate("overlap"), 9) + Padded(translate("too short"), 11) +
                        Padded(translate("bytes"), 7);
+    // Notes moved by octaves are played, not dropped: their column stands last.
     if (arranged)
-        text += Padded(translate("short"), 7) + Padded(translate("octave"), 8) + Padded(translate("fit"), 7);
+        text += Padded(translate("short"), 7) + Padded(translate("fit"), 7) + Padded(translate("octave moves"), 14);
     text += "\n";
     for (const VoiceReport& voice : report.voices) {
         text += Padded(VoiceName(voice.voice, translate), 10, true) + Padded(Number(voice.notes), 7) +
                 Padded(Number(voice.droppedOverlap), 9) + Padded(Number(voice.droppedZeroLength), 11) +
                 Padded(Number(voice.bytes), 7);
         if (arranged)
-            text += Padded(Number(voice.droppedShort), 7) + Padded(Number(voice.droppedOctave), 8) +
-                    Padded(Number(voice.droppedFit), 7);
+            text += Padded(Number(voice.droppedShort), 7) + Padded(Number(voice.droppedFit), 7) +
+                    Padded(Number(voice.movedOctave), 14);
         text += "\n";
         for (const std::string& source : voice.sources)
             text += "    " + Fill(translate("from {1}"), {SourceText(source, translate)}) + "\n";
@@ -158,9 +159,11 @@ std::string ReportJson(const ConversionReport& report) {
                 ",\"dropped\":{\"overlap\":" + Number(voice.droppedOverlap) +
                 ",\"zeroLength\":" + Number(voice.droppedZeroLength);
         if (report.arranged)
-            json += ",\"short\":" + Number(voice.droppedShort) + ",\"octave\":" + Number(voice.droppedOctave) +
-                    ",\"fit\":" + Number(voice.droppedFit);
-        json += "},\"bytes\":" + Number(voice.bytes);
+            json += ",\"short\":" + Number(voice.droppedShort) + ",\"fit\":" + Number(voice.droppedFit);
+        json += "}";
+        // Notes moved by an octave are played, not dropped.
+        if (report.arranged) json += ",\"movedOctave\":" + Number(voice.movedOctave);
+        json += ",\"bytes\":" + Number(voice.bytes);
         if (report.arranged) {
             json += ",\"sources\":[";
             for (std::size_t k = 0; k < voice.sources.size(); ++k)

@@ -1,7 +1,10 @@
 // Writes the seed corpus from our own songs: SEEDS/conversion holds each
-// generated song and the example song as they are; SEEDS/template holds them
-// behind the two set-up bytes of template_fuzzer, and the small song behind
-// every template choice and a fault of every file; SEEDS/name holds paths.
+// generated song and the example song as they are; SEEDS/arrange holds the
+// benchmarks' worst shapes for the arrangement, small and just under 1 MB,
+// so that a path slower than the input grows shows as a timeout;
+// SEEDS/template holds the songs behind the two set-up bytes of
+// template_fuzzer, and the small song behind every template choice and a
+// fault of every file; SEEDS/name holds paths.
 //   make_seeds SEEDS EXAMPLE.mid
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include <iterator>
 
 #include "GeneratedSongs.h"
+#include "WorstShapes.h"
 
 namespace {
 
@@ -44,12 +48,22 @@ int main(int argc, char** argv) {
     songs.push_back({"example", Bytes(std::istreambuf_iterator<char>(example), std::istreambuf_iterator<char>())});
 
     fs::create_directories(seeds / "conversion");
+    fs::create_directories(seeds / "arrange");
     fs::create_directories(seeds / "template");
     fs::create_directories(seeds / "name");
     bool good = true;
     for (const auto& song : songs) {
         good = Write(seeds / "conversion" / (song.name + ".mid"), song.midi) && good;
         good = Write(seeds / "template" / song.name, Behind(0, 0, song.midi)) && good;
+    }
+    // The fuzzers read at most 1 MB of an input; the generator may overshoot
+    // its size by a note.
+    constexpr std::size_t kLargest = (1u << 20) - 256;
+    for (kelvane::bench::Shape shape : kelvane::bench::kShapes) {
+        for (std::size_t size : {std::size_t{4096}, kLargest}) {
+            std::string name = kelvane::bench::ShapeFileName(shape) + "-" + std::to_string(size / 1024) + "k.mid";
+            good = Write(seeds / "arrange" / name, kelvane::bench::WorstShapeSong(shape, size)) && good;
+        }
     }
     const Bytes small = kelvane::test::SmallSong();
     for (std::uint8_t choice = 1; choice < 8; ++choice)

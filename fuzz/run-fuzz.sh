@@ -3,12 +3,17 @@
 # the MIDI bytes, 20% to their arrangement, 20% to templates and output
 # faults, 10% to paths. The corpus grows in BUILD/corpus across sessions;
 # findings land in BUILD/findings.
+# The arrangement takes inputs up to 1 MB, its seeds the worst shapes of the
+# benchmarks among them, under a time limit per input of ARRANGE_TIMEOUT
+# seconds (default 10): an input that the arrangement takes longer over is a
+# finding, since a path slower than linear shows first as such a timeout.
 # Prints executions, executions per second and coverage (edges of the engine
 # reached, of all it has); exits non-zero on any finding.
 #   fuzz/run-fuzz.sh BUILD SECONDS
 set -uo pipefail
 build=${1:-build-fuzz}
 seconds=${2:-60}
+arrange_timeout=${ARRANGE_TIMEOUT:-10}
 top=$(cd "$(dirname "$0")/.." && pwd)
 regress="$top/tests/data/regress"
 
@@ -30,12 +35,13 @@ mkdir -p "$findings" "$build/corpus/conversion" "$build/corpus/arrange" "$build/
 find "$regress" -maxdepth 1 -type f -name 'template-*' -exec cp {} "$build/corpus/regress-template/" \;
 
 # Runs one target; prints its summary; returns libFuzzer's status.
+#   fuzz TARGET SECONDS MAX_LEN TIMEOUT CORPUS...
 fuzz() {
-    local target=$1 secs=$2
-    shift 2
+    local target=$1 secs=$2 max_len=$3 timeout=$4
+    shift 4
     local log="$build/$target.log"
-    echo "== $target for $secs s"
-    "$build/$target" -max_total_time="$secs" -print_final_stats=1 -timeout=10 -max_len=8192 \
+    echo "== $target for $secs s (inputs up to $max_len bytes, $timeout s each at most)"
+    "$build/$target" -max_total_time="$secs" -print_final_stats=1 -timeout="$timeout" -max_len="$max_len" \
         -dict="$top/fuzz/midi.dict" -artifact_prefix="$findings/$target-" "$@" >"$log" 2>&1
     local status=$?
     local edges executions rate final
@@ -60,16 +66,16 @@ fuzz() {
 }
 
 status=0
-fuzz conversion_fuzzer "$conversion_seconds" \
+fuzz conversion_fuzzer "$conversion_seconds" 8192 10 \
     "$build/corpus/conversion" "$build/seeds/conversion" "$regress" || status=1
 # The outside suite, where the checkout has it beside it, seeds the arrangement.
 suite="$top/../shared/testdata/midi-suite"
 [ -d "$suite" ] || suite=""
-fuzz arrange_fuzzer "$arrange_seconds" \
-    "$build/corpus/arrange" "$build/seeds/conversion" "$regress" ${suite:+"$suite"} || status=1
-fuzz template_fuzzer "$template_seconds" \
+fuzz arrange_fuzzer "$arrange_seconds" 1048576 "$arrange_timeout" \
+    "$build/corpus/arrange" "$build/seeds/conversion" "$build/seeds/arrange" "$regress" ${suite:+"$suite"} || status=1
+fuzz template_fuzzer "$template_seconds" 8192 10 \
     "$build/corpus/template" "$build/seeds/template" "$build/corpus/regress-template" || status=1
-fuzz name_fuzzer "$name_seconds" "$build/corpus/name" "$build/seeds/name" || status=1
+fuzz name_fuzzer "$name_seconds" 8192 10 "$build/corpus/name" "$build/seeds/name" || status=1
 
 if [ -n "$(ls -A "$findings")" ]; then
     echo "== findings in $findings:"

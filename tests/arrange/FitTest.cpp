@@ -121,7 +121,7 @@ TEST(ArrangeReport, ApplyToFillsTheArrangementsShareOnly) {
     arrange::ArrangementReport mine;
     mine.voices[arrange::kTriangle].sources = {"track 2, channel 2: Fretless Bass"};
     mine.voices[arrange::kTriangle].droppedShort = 3;
-    mine.voices[arrange::kTriangle].droppedOctave = 4;
+    mine.voices[arrange::kTriangle].movedOctave = 4;
     mine.voices[arrange::kTriangle].droppedFit = 5;
     mine.warnings = {"忽略了弯音 (2个)"};
     kelvane::ConversionReport report;
@@ -131,7 +131,7 @@ TEST(ArrangeReport, ApplyToFillsTheArrangementsShareOnly) {
     EXPECT_TRUE(report.arranged);
     EXPECT_EQ(report.voices[arrange::kTriangle].sources, mine.voices[arrange::kTriangle].sources);
     EXPECT_EQ(report.voices[arrange::kTriangle].droppedShort, 3u);
-    EXPECT_EQ(report.voices[arrange::kTriangle].droppedOctave, 4u);
+    EXPECT_EQ(report.voices[arrange::kTriangle].movedOctave, 4u);
     EXPECT_EQ(report.voices[arrange::kTriangle].droppedFit, 5u);
     EXPECT_EQ(report.voices[arrange::kTriangle].notes, 77u);
     EXPECT_EQ(report.warnings, (std::vector<std::string>{"engine", "忽略了弯音 (2个)"}));

@@ -146,9 +146,9 @@ TEST(ArrangeRoles, ShortNotesMergeOrDropAndOutOfRangeNotesMoveByOctaves) {
     ArrangedSong song = ReadArranged(result.midi);
     EXPECT_EQ(Keys(song.voices[arrange::kSquare1]), (std::vector<int>{72, 76, 76, 88}));
     EXPECT_EQ(result.report.voices[arrange::kSquare1].droppedShort, 1u);
-    EXPECT_EQ(result.report.voices[arrange::kSquare1].droppedOctave, 1u);
+    EXPECT_EQ(result.report.voices[arrange::kSquare1].movedOctave, 1u);
     EXPECT_EQ(Keys(song.voices[arrange::kTriangle]), (std::vector<int>{60, 40}));
-    EXPECT_EQ(result.report.voices[arrange::kTriangle].droppedOctave, 1u);
+    EXPECT_EQ(result.report.voices[arrange::kTriangle].movedOctave, 1u);
 }
 
 TEST(ArrangeRoles, DrumHitsCollideByPriorityAndTheSnareGoesToDpcmWhereNoiseIsBusy) {

@@ -44,7 +44,8 @@ import json, sys
 r = json.load(open(sys.argv[1]))
 assert [v["voice"] for v in r["voices"]] == ["Square1", "Square2", "Triangle", "Noise", "DPCM"]
 assert r["arranged"] and r["songBlock"]["size"] == 32768 and len(r["tempo"]) == 4
-assert all(set(v["dropped"]) >= {"overlap", "zeroLength", "short", "octave", "fit"} for v in r["voices"])
+assert all(set(v["dropped"]) >= {"overlap", "zeroLength", "short", "fit"} for v in r["voices"])
+assert all("octave" not in v["dropped"] and isinstance(v["movedOctave"], int) for v in r["voices"])
 assert any(v["sources"] for v in r["voices"])
 assert r["midi"] == "format0.mid"
 assert r["outputs"] == ["arranged.mid", "format0.asm", "format0.h", sys.argv[2] + "/ROM.BIN"], r["outputs"]
