@@ -80,6 +80,8 @@ void ReportSources(const Score& score, const RolePlan& plan, const std::array<Vo
         std::sort(parts.begin(), parts.end());
         for (const auto& part : parts)
             report.voices[static_cast<std::size_t>(v)].sources.push_back(SourceText(score, part.second));
+        if (!parts.empty() && parts.front().first == 0)
+            report.voices[static_cast<std::size_t>(v)].reason = plan.reasons[static_cast<std::size_t>(v)];
     }
 }
 
@@ -128,7 +130,11 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     ReportReading(score, timing, report);
 
     const std::vector<std::uint32_t> order = OrderByStart(score);
-    RolePlan plan = PlanRoles(score, order, assignment);
+    std::vector<LyricSource> lyricSources = FindLyricSources(score, order);
+    std::vector<int> lyricParts;
+    for (const LyricSource& source : lyricSources)
+        if (source.part >= 0) lyricParts.push_back(source.part);
+    RolePlan plan = PlanRoles(score, order, assignment, lyricParts);
     report.warnings.insert(report.warnings.end(), plan.warnings.begin(), plan.warnings.end());
 
     SongLayout song;
@@ -156,7 +162,11 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         if (!song.lines[static_cast<std::size_t>(v)].notes.empty())
             song.programs[static_cast<std::size_t>(v)] =
                 score.notes[song.lines[static_cast<std::size_t>(v)].notes.front().note].program;
-    song.lyrics = ArrangeLyrics(score, song.lyricPool);
+    std::vector<bool> melodyParts(score.parts.size());
+    for (std::size_t p = 0; p < melodyParts.size(); ++p) melodyParts[p] = plan.voices[kSquare1].rank[p] == 0;
+    LyricOutcome lyrics = ArrangeLyrics(score, lyricSources, melodyParts, song.lyricPool);
+    ReportLyrics(lyrics, report.warnings);
+    song.lyrics = std::move(lyrics.lines);
     song.tempo = std::min<std::uint32_t>(std::max<std::uint32_t>(timing.MainTempo(), 1), 0xFFFFFF);
     if (!score.meters.empty()) {
         auto first = std::min_element(score.meters.begin(), score.meters.end(),

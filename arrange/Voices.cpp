@@ -45,6 +45,10 @@ private:
         return percussion_ && note.end <= note.start ? note.start + 1 : note.end;
     }
     int Rank(std::uint32_t index) const { return plan_.rank[N(index).part]; }
+    bool Eligible(std::uint32_t index) const {
+        int rank = Rank(index);
+        return rank != kNotASource && (rank < plan_.ceilingRank || N(index).key <= plan_.fillerCeiling);
+    }
     // True when note a should sound rather than note b.
     bool Better(std::uint32_t a, std::uint32_t b) const {
         if (Rank(a) != Rank(b)) return Rank(a) < Rank(b);
@@ -132,7 +136,7 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
     if (t >= kMaxUnits) return;
     group_.clear();
     for (std::size_t i = begin; i < end; ++i)
-        if (Rank(order[i]) != kNotASource && taken_[order[i]] == 0) group_.push_back(order[i]);
+        if (Eligible(order[i]) && taken_[order[i]] == 0) group_.push_back(order[i]);
     if (group_.empty()) return;
     AdvanceTo(t);
 

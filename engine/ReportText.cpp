@@ -63,7 +63,8 @@ std::string ReportTable(const ConversionReport& report) {
             text += Padded(Number(voice.droppedShort), 7) + Padded(Number(voice.droppedOctave), 8) +
                     Padded(Number(voice.droppedFit), 7);
         text += "\n";
-        for (const std::string& source : voice.sources) text += "    from " + source + "\n";
+        for (std::size_t k = 0; k < voice.sources.size(); ++k)
+            text += "    from " + voice.sources[k] + (k == 0 && !voice.reason.empty() ? " (" + voice.reason + ")" : "") + "\n";
     }
     if (report.conductorNotes > 0)
         text += "conductor track: " + Number(report.conductorNotes) + " notes not played\n";
@@ -93,7 +94,7 @@ std::string ReportJson(const ConversionReport& report) {
             json += ",\"sources\":[";
             for (std::size_t k = 0; k < voice.sources.size(); ++k)
                 json += (k > 0 ? "," : "") + Quoted(voice.sources[k]);
-            json += "]";
+            json += "],\"reason\":" + Quoted(voice.reason);
         }
         json += "}";
     }
