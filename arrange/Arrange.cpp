@@ -80,7 +80,7 @@ void ReportSources(const Score& score, const RolePlan& plan, const std::array<Vo
         std::sort(parts.begin(), parts.end());
         for (const auto& part : parts)
             report.voices[static_cast<std::size_t>(v)].sources.push_back(SourceText(score, part.second));
-        if (!parts.empty() && parts.front().first == 0)
+        if (!parts.empty() && (parts.front().first == 0 || (v == kDpcm && plan.kitSplit)))
             report.voices[static_cast<std::size_t>(v)].reason = plan.reasons[static_cast<std::size_t>(v)];
     }
 }

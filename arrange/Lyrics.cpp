@@ -48,8 +48,8 @@ std::vector<const TimedText*> KaraokeWords(const Score& score, int& track) {
     return chosen;
 }
 
-// The part whose note onsets the syllables meet most often, within a unit:
-// first among the parts of the words' own track, then among all.
+// The part whose note onsets the syllables meet most often, within a unit;
+// on a tie, a part of the words' own track.
 int PartOf(const Score& score, const std::vector<std::vector<std::uint32_t>>& onsets, const LyricSource& source) {
     auto matches = [&](std::size_t p) {
         std::size_t count = 0;
@@ -60,18 +60,18 @@ int PartOf(const Score& score, const std::vector<std::vector<std::uint32_t>>& on
         }
         return count;
     };
-    const std::size_t needed = std::max<std::size_t>(1, static_cast<std::size_t>(kMatchNeeded * double(source.texts.size())));
-    for (bool ownTrack : {true, false}) {
-        int best = -1;
-        std::size_t most = 0;
-        for (std::size_t p = 0; p < score.parts.size(); ++p) {
-            if (score.parts[p].drums || onsets[p].empty() || (ownTrack && score.parts[p].track != source.track)) continue;
-            std::size_t count = matches(p);
-            if (count > most) best = static_cast<int>(p), most = count;
-        }
-        if (best >= 0 && (ownTrack || most >= needed)) return best;
+    int best = -1;
+    std::size_t most = 0;
+    bool own = false;
+    for (std::size_t p = 0; p < score.parts.size(); ++p) {
+        if (score.parts[p].drums || onsets[p].empty()) continue;
+        std::size_t count = matches(p);
+        bool ownTrack = score.parts[p].track == source.track;
+        if (count > most || (count == most && count > 0 && ownTrack && !own))
+            best = static_cast<int>(p), most = count, own = ownTrack;
     }
-    return -1;
+    const auto needed = static_cast<std::size_t>(kMatchNeeded * double(source.texts.size()));
+    return best >= 0 && (own || most >= std::max<std::size_t>(needed, 1)) ? best : -1;
 }
 
 enum class Encoding { kAscii, kUtf8, kGbk, kWindows1252 };

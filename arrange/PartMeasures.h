@@ -18,7 +18,8 @@ struct PartMeasures {
     double polyphony = 0;   // share of its notes that start while another of its notes sounds
     double density = 0;     // notes per quarter note of the time it sounds
     double velocity = 0;    // mean, 0 to 1
-    double singable = 0;    // share of its moves that are steps (counted whole) or small leaps (half)
+    double singable = 0;    // share of its moves that are steps (counted whole), repeats or small leaps (half)
+    double fast = 0;        // share of its moves a sixteenth note or less after the onset before
     int median = 60;
     int notes = 0;          // notes of one unit or longer
     bool melodyWord = false, bassWord = false, drumWord = false, accompanimentWord = false;

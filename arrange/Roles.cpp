@@ -40,8 +40,9 @@ std::string Percent(double share) { return std::to_string(std::lround(100 * shar
 
 double MelodyScore(const Measures& m, int program, bool many) {
     Family family = FamilyOf(program);
-    double score = 3 * m.topShare + 3 * m.topTime + m.coverage + (many ? 3 : 1) * m.singable - 2 * m.polyphony +
-                   0.3 * m.velocity + (m.melodyWord ? 4 : 0) - (m.bassWord || m.drumWord ? 4 : 0) -
+    const double height = many ? 2 : 3;
+    double score = height * (m.topShare + m.topTime) + (many ? 3 : 1) * m.coverage + (many ? 4 : 1) * m.singable - 2 * m.polyphony +
+                   0.3 * m.velocity + (m.melodyWord ? 7 : 0) - (m.bassWord || m.drumWord ? 4 : 0) -
                    (m.accompanimentWord ? 1 : 0);
     switch (family) {
         case kLeadFamily: score += many ? 1.5 : 0.2; break;
@@ -51,8 +52,8 @@ double MelodyScore(const Measures& m, int program, bool many) {
         case kEffectFamily: score -= many ? 3 : 1.5; break;
         case kOtherFamily: break;
     }
-    // Runs faster than sixteenth notes are arpeggios and figures, not a tune.
-    if (many && m.density > 4) score -= 1.5;
+    // Running sixteenth notes are arpeggios and figures, not a tune.
+    if (many) score -= 3 * m.fast;
     return score;
 }
 
@@ -197,8 +198,7 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
         } else if ((melody = best(melodyScore, any)) >= 0) {
             const Measures& m = measures[static_cast<std::size_t>(melody)];
             reason = m.melodyWord ? "named " + m.nameWord
-                     : many ? "lead line: highest part " + Percent(m.topShare) + " of the time, " +
-                                  Percent(m.singable) + " steps and small leaps"
+                     : many ? "lead line: singable, sounds " + Percent(m.coverage) + " of the song"
                             : "melody: highest part " + Percent(m.topShare) + " of the time";
         }
         if (melody >= 0) claim(kSquare1, melody);
