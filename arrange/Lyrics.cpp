@@ -1,10 +1,10 @@
 #include "Lyrics.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 #include "Gbk.h"
-#include "Timing.h"
 
 namespace kelvane::arrange {
 namespace {
@@ -49,29 +49,33 @@ std::vector<const TimedText*> KaraokeWords(const Score& score, int& track) {
 }
 
 // The part whose note onsets the syllables meet most often, within a unit;
-// on a tie, a part of the words' own track.
-int PartOf(const Score& score, const std::vector<std::vector<std::uint32_t>>& onsets, const LyricSource& source) {
-    auto matches = [&](std::size_t p) {
-        std::size_t count = 0;
-        for (const TimedText* text : source.texts) {
-            const auto& units = onsets[p];
-            auto it = std::lower_bound(units.begin(), units.end(), text->unit > 0 ? text->unit - 1 : 0);
-            if (it != units.end() && *it <= text->unit + 1) ++count;
+// on a tie, a part of the words' own track. One walk through the notes in
+// order of their start beside the syllables in order of their unit.
+int PartOf(const Score& score, const std::vector<std::uint32_t>& order, const LyricSource& source,
+           std::vector<std::uint32_t>& counts, std::vector<std::size_t>& stamps) {
+    std::fill(counts.begin(), counts.end(), 0);
+    std::fill(stamps.begin(), stamps.end(), SIZE_MAX);
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < source.texts.size(); ++i) {
+        const std::uint32_t unit = source.texts[i]->unit, from = unit > 0 ? unit - 1 : 0;
+        while (first < order.size() && score.notes[order[first]].start < from) ++first;
+        for (std::size_t k = first; k < order.size() && score.notes[order[k]].start <= unit + 1; ++k) {
+            const Note& note = score.notes[order[k]];
+            if (note.end <= note.start || score.parts[note.part].drums || stamps[note.part] == i) continue;
+            stamps[note.part] = i;
+            ++counts[note.part];
         }
-        return count;
-    };
+    }
     int best = -1;
-    std::size_t most = 0;
+    std::uint32_t most = 0;
     bool own = false;
     for (std::size_t p = 0; p < score.parts.size(); ++p) {
-        if (score.parts[p].drums || onsets[p].empty()) continue;
-        std::size_t count = matches(p);
         bool ownTrack = score.parts[p].track == source.track;
-        if (count > most || (count == most && count > 0 && ownTrack && !own))
-            best = static_cast<int>(p), most = count, own = ownTrack;
+        if (counts[p] > most || (counts[p] == most && most > 0 && ownTrack && !own))
+            best = static_cast<int>(p), most = counts[p], own = ownTrack;
     }
-    const auto needed = static_cast<std::size_t>(kMatchNeeded * double(source.texts.size()));
-    return best >= 0 && (own || most >= std::max<std::size_t>(needed, 1)) ? best : -1;
+    const auto needed = static_cast<std::uint32_t>(kMatchNeeded * double(source.texts.size()));
+    return best >= 0 && (own || most >= std::max<std::uint32_t>(needed, 1)) ? best : -1;
 }
 
 enum class Encoding { kAscii, kUtf8, kGbk, kWindows1252 };
@@ -184,18 +188,12 @@ std::vector<LyricSource> FindLyricSources(const Score& score, const std::vector<
         source.texts = KaraokeWords(score, source.track);
         if (!source.texts.empty()) sources.push_back(std::move(source));
     }
-    if (sources.empty()) return sources;
-    std::vector<std::vector<std::uint32_t>> onsets(score.parts.size());
-    for (std::uint32_t index : order) {
-        const Note& note = score.notes[index];
-        if (note.end <= note.start || note.start >= kMaxUnits) continue;
-        auto& units = onsets[note.part];
-        if (units.empty() || units.back() != note.start) units.push_back(note.start);
-    }
+    std::vector<std::uint32_t> counts(score.parts.size());
+    std::vector<std::size_t> stamps(score.parts.size());
     for (LyricSource& source : sources) {
         std::stable_sort(source.texts.begin(), source.texts.end(),
                          [](const TimedText* a, const TimedText* b) { return a->unit < b->unit; });
-        source.part = PartOf(score, onsets, source);
+        source.part = PartOf(score, order, source, counts, stamps);
     }
     return sources;
 }

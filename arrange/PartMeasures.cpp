@@ -64,15 +64,23 @@ int LowestBit(std::uint64_t bits) { return HighestBit(bits & (~bits + 1)); }
 // part holding it is credited with the segment's length.
 void MeasureExtremes(const Score& score, const std::vector<std::uint32_t>& order, std::vector<std::uint64_t>& top,
                      std::vector<std::uint64_t>& bottom) {
-    std::vector<std::uint32_t> ends;
-    ends.reserve(order.size());
+    // Notes that sound, in order of start, and again in order of their end
+    // (cut at the last unit a song can hold) by two stable counting passes.
+    auto endOf = [&](std::uint32_t index) { return std::min(score.notes[index].end, kMaxUnits); };
+    std::vector<std::uint32_t> starts;
+    starts.reserve(order.size());
     for (std::uint32_t index : order) {
         const Note& note = score.notes[index];
-        if (note.end > note.start && note.start < kMaxUnits && !score.parts[note.part].drums) ends.push_back(index);
+        if (note.end > note.start && note.start < kMaxUnits && !score.parts[note.part].drums) starts.push_back(index);
     }
-    std::vector<std::uint32_t> starts = ends;  // already in order of start
-    std::stable_sort(ends.begin(), ends.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return score.notes[a].end < score.notes[b].end; });
+    std::vector<std::uint32_t> ends = starts, buffer(starts.size());
+    for (int shift = 0; shift < 22; shift += 11) {
+        std::vector<std::uint32_t> offsets(2049, 0);
+        for (std::uint32_t index : ends) ++offsets[((endOf(index) >> shift) & 2047) + 1];
+        for (std::size_t b = 1; b < offsets.size(); ++b) offsets[b] += offsets[b - 1];
+        for (std::uint32_t index : ends) buffer[offsets[(endOf(index) >> shift) & 2047]++] = index;
+        std::swap(ends, buffer);
+    }
     std::array<std::vector<std::uint32_t>, 128> partsAt;  // parts sounding each key, once per note
     std::array<std::uint64_t, 2> keys{};                  // keys with a part sounding
     std::vector<std::uint64_t> stamp(score.parts.size(), 0);
@@ -87,14 +95,14 @@ void MeasureExtremes(const Score& score, const std::vector<std::uint32_t>& order
     std::size_t s = 0, e = 0;
     std::uint32_t previous = 0;
     while (s < starts.size() || e < ends.size()) {
-        std::uint32_t now = e < ends.size() ? score.notes[ends[e]].end : UINT32_MAX;
+        std::uint32_t now = e < ends.size() ? endOf(ends[e]) : UINT32_MAX;
         if (s < starts.size()) now = std::min(now, score.notes[starts[s]].start);
         if ((keys[0] | keys[1]) != 0 && now > previous) {
             credit(highest(), now - previous, top);
             credit(lowest(), now - previous, bottom);
         }
         previous = now;
-        for (; e < ends.size() && score.notes[ends[e]].end == now; ++e) {
+        for (; e < ends.size() && endOf(ends[e]) == now; ++e) {
             const Note& note = score.notes[ends[e]];
             auto& at = partsAt[note.key];
             at.erase(std::find(at.begin(), at.end(), note.part));
