@@ -185,6 +185,34 @@ TEST(ArrangeLyrics, KaraokeFilesAreArrangedAndTheirTextsAreTheWords) {
                 tally.songs, tally.inOrder, 100 * tally.under / tally.songs);
 }
 
+// A file laid out for the driver may carry words on track 1; words or
+// karaoke lines on any other track make it a file to arrange.
+TEST(ArrangeLyrics, OnlyWordsOnTrack1KeepTheDriversLayout) {
+    auto build = [](int wordsTrack) {
+        MidiFile file;
+        file.Add(Track().Tempo(0, 500000).End(0));
+        for (int t = 1; t <= 3; ++t) {
+            Track track;
+            const int key = t == 3 ? 45 : 76 - 5 * t;
+            for (int i = 0; i < 8; ++i) {
+                if (t == wordsTrack) track.Text(0, 0x01, i == 0 ? "@TTitle" : "/la");
+                if (t == 1 && wordsTrack == 1) track.Lyric(0, "la");
+                track.NoteOn(0, key + i % 2).NoteOff(480, key + i % 2);
+            }
+            file.Add(track.End(0));
+        }
+        return file.Build();
+    };
+    auto laidOut = ArrangeAuto(build(1));
+    EXPECT_TRUE(HasWarning(laidOut, "文件已是驱动的声道布局"));
+    EXPECT_EQ(ReadArranged(laidOut.midi).lyrics.size(), 8u);
+    auto karaoke = ArrangeAuto(build(2));
+    EXPECT_FALSE(HasWarning(karaoke, "文件已是驱动的声道布局"));
+    ArrangedSong song = ReadArranged(karaoke.midi);
+    EXPECT_EQ(Joined(song.lyrics), "lalalalalalala");
+    EXPECT_EQ(Keys(song.voices[arrange::kTriangle]).front(), 45);
+}
+
 TEST(ArrangeLyrics, TextIsRecodedToGbk) {
     std::uint32_t unknown = 0;
     EXPECT_EQ(arrange::LyricTextToGbk("Lift up ", unknown), "Lift up ");
