@@ -126,7 +126,8 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
     // The top key of each onset, and the moves between onsets: steps, small leaps, all.
     std::vector<std::uint32_t> onset(partCount, UINT32_MAX);
     std::vector<int> onsetTop(partCount, -1), previousTop(partCount, -1);
-    std::vector<std::uint32_t> steps(partCount, 0), leaps(partCount, 0), moves(partCount, 0), fast(partCount, 0);
+    std::vector<std::uint32_t> steps(partCount, 0), leaps(partCount, 0), moves(partCount, 0), fast(partCount, 0),
+        wide(partCount, 0);
     std::vector<std::uint32_t> previousOnset(partCount, 0);
     constexpr std::uint32_t kSixteenth = 2;  // units
     auto move = [&](std::size_t p) {
@@ -136,6 +137,7 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
             ++moves[p];
             if (interval >= 1 && interval <= 2) ++steps[p];
             else if (interval <= 5) ++leaps[p];
+            else if (interval >= 7) ++wide[p];
         }
         previousTop[p] = onsetTop[p];
         previousOnset[p] = onset[p];
@@ -189,6 +191,7 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
             m.velocity = double(velocities[p]) / (127.0 * m.notes);
             m.singable = moves[p] > 0 ? (steps[p] + 0.5 * leaps[p]) / moves[p] : 0;
             m.fast = moves[p] > 0 ? double(fast[p]) / moves[p] : 0;
+            m.wide = moves[p] > 0 ? double(wide[p]) / moves[p] : 0;
         }
         const std::string& name = score.trackNames[static_cast<std::size_t>(score.parts[p].track)];
         std::string lowered = name;

@@ -19,6 +19,7 @@ struct PartMeasures {
     double density = 0;     // notes per quarter note of the time it sounds
     double velocity = 0;    // mean, 0 to 1
     double singable = 0;    // share of its moves that are steps (counted whole), repeats or small leaps (half)
+    double wide = 0;        // share of its moves by a fifth or more
     double fast = 0;        // share of its moves a sixteenth note or less after the onset before
     int median = 60;
     int notes = 0;          // notes of one unit or longer

@@ -41,9 +41,9 @@ std::string Percent(double share) { return std::to_string(std::lround(100 * shar
 double MelodyScore(const Measures& m, int program, bool many) {
     Family family = FamilyOf(program);
     const double height = many ? 2 : 3;
-    double score = height * (m.topShare + m.topTime) + (many ? 3 : 1) * m.coverage + (many ? 4 : 1) * m.singable - 2 * m.polyphony +
-                   0.3 * m.velocity + (m.melodyWord ? 7 : 0) - (m.bassWord || m.drumWord ? 4 : 0) -
-                   (m.accompanimentWord ? 1 : 0);
+    double score = height * (m.topShare + m.topTime) + (many ? 3 : 1) * m.coverage + (many ? 4 : 2) * m.singable -
+                   3 * m.wide - 2 * m.polyphony + 0.3 * m.velocity + (m.melodyWord ? 7 : 0) -
+                   (m.bassWord || m.drumWord ? 4 : 0) - (m.accompanimentWord ? 1 : 0);
     switch (family) {
         case kLeadFamily: score += many ? 1.5 : 0.2; break;
         case kBassFamily: score -= 3; break;
@@ -52,9 +52,8 @@ double MelodyScore(const Measures& m, int program, bool many) {
         case kEffectFamily: score -= many ? 3 : 1.5; break;
         case kOtherFamily: break;
     }
-    // Running sixteenth notes are arpeggios and figures, not a tune.
-    if (many) score -= 3 * m.fast;
-    return score;
+    // Running sixteenth notes and broken chords are figures, not a tune.
+    return score - (many ? 3 : 1.5) * m.fast;
 }
 
 bool CanBeBass(const Measures& m, int program) {

@@ -81,6 +81,24 @@ Piece WithDescant(std::uint32_t seed) {
     return piece;
 }
 
+// A song with piano: the voice over a piano in broken chords that climb
+// above the voice in every other figure.
+Piece BrokenChordPiano(std::uint32_t seed) {
+    Piece chorale = FourParts(seed);
+    Piece song = chorale;
+    TruthPart piano;
+    piano.channel = 1;
+    const std::uint32_t step = static_cast<std::uint32_t>(song.division) / (seed % 2 ? 2 : 4);
+    for (const TruthNote& note : chorale.parts[1].notes) {
+        const int figure[] = {note.key, note.key + 12, note.key + 16, note.key + 12};
+        for (std::uint32_t t = note.start, i = 0; t + step <= note.end; t += step, ++i)
+            piano.notes.push_back({t, t + step, figure[i % 4]});
+    }
+    song.parts = {chorale.parts[0], piano, chorale.parts[3]};
+    song.bass = 2;
+    return song;
+}
+
 TEST(ArrangeGroundTruth, FourPartPiecesInEveryLayout) {
     Tally tally;
     for (std::uint32_t seed = 1; seed <= 30; ++seed) {
@@ -102,6 +120,7 @@ TEST(ArrangeGroundTruth, FourPartPiecesInEveryLayout) {
         horn.parts[1].program = seed % 2 ? 60 : 68;
         shapes.emplace_back("horn or oboe below", horn);
         shapes.emplace_back("descant", WithDescant(seed));
+        shapes.emplace_back("broken-chord piano", BrokenChordPiano(seed));
         for (const auto& shape : shapes)
             for (Layout layout : {Layout::kScoreOrder, Layout::kShuffledPrograms, Layout::kWithDrums})
                 tally.Add(shape.first + " " + std::to_string(seed) + ", " + LayoutName(layout), shape.second,
