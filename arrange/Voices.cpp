@@ -13,6 +13,9 @@ namespace {
 constexpr int kSquareLow = 24, kSquareHigh = 95;
 constexpr int kTriangleLow = 0, kTriangleHigh = 71;
 constexpr std::size_t kWaitingLimit = 16;
+// A low note of another part fills the bass only where the bass rests this
+// long (an eighth note), so that a detached bass keeps its rests.
+constexpr std::uint32_t kShortestFill = 4;
 
 constexpr std::uint8_t kChosen = 1;
 constexpr std::uint8_t kWritten = 2;
@@ -28,6 +31,8 @@ public:
     }
 
     void Onsets(const std::vector<std::uint32_t>& order, std::size_t begin, std::size_t end);
+    // Start units of the main parts' notes, for the low fillers' rule.
+    void SetMainOnsets(std::vector<std::uint32_t> onsets) { mainOnsets_ = std::move(onsets); }
     void AdvanceTo(std::uint32_t t);
     VoiceLine Finish() { return std::move(line_); }
 
@@ -55,6 +60,12 @@ private:
         return plan_.bottom ? N(a).key < N(b).key : N(a).key > N(b).key;
     }
     bool Doubles(std::uint32_t index, std::uint32_t t);
+    // False for a low filler where a main note starts within the shortest fill.
+    bool FillsAt(std::uint32_t index, std::uint32_t t) const {
+        if (Rank(index) < plan_.ceilingRank) return true;
+        auto next = std::lower_bound(mainOnsets_.begin(), mainOnsets_.end(), t);
+        return next == mainOnsets_.end() || *next >= t + kShortestFill;
+    }
     void Emit(std::uint32_t until);
     void Wait(std::uint32_t index);
     bool TakeWaiting(std::uint32_t now);
@@ -69,6 +80,7 @@ private:
     Current current_;
     std::vector<std::uint32_t> waiting_;
     std::vector<std::uint32_t> group_;
+    std::vector<std::uint32_t> mainOnsets_;
     VoiceLine line_;
 };
 
@@ -114,7 +126,7 @@ bool LineBuilder::TakeWaiting(std::uint32_t now) {
                    waiting_.end());
     auto chosen = waiting_.end();
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
-        if (!Doubles(*it, now) && (chosen == waiting_.end() || Better(*it, *chosen))) chosen = it;
+        if (!Doubles(*it, now) && FillsAt(*it, now) && (chosen == waiting_.end() || Better(*it, *chosen))) chosen = it;
     if (chosen == waiting_.end()) return false;
     current_ = {true, *chosen, now};
     taken_[current_.note] = kChosen;
@@ -167,7 +179,9 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
         }
     }
 
-    if (found) {
+    if (found && !current_.active && !FillsAt(best, t)) {
+        Wait(best);
+    } else if (found) {
         if (!current_.active) {
             current_ = {true, best, t};
             taken_[best] = kChosen;
@@ -218,6 +232,13 @@ std::vector<std::uint32_t> OrderByStart(const Score& score) {
 VoiceLine BuildTonalLine(const Score& score, const std::vector<std::uint32_t>& order, const VoicePlan& plan,
                          int voice, std::vector<std::uint8_t>& taken, const VoiceLine* unison) {
     LineBuilder builder(score, plan, voice, taken, unison);
+    if (plan.ceilingRank != INT_MAX) {
+        std::vector<std::uint32_t> onsets;
+        for (std::uint32_t index : order)
+            if (plan.rank[score.notes[index].part] == 0 && (onsets.empty() || onsets.back() != score.notes[index].start))
+                onsets.push_back(score.notes[index].start);
+        builder.SetMainOnsets(std::move(onsets));
+    }
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && score.notes[order[j]].start == score.notes[order[i]].start) ++j;
