@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "PartMeasures.h"
+#include "Timing.h"
 
 namespace kelvane::arrange {
 namespace {
@@ -21,6 +22,10 @@ constexpr int kManyTracks = 10;        // pitched parts that make a game or pop 
 constexpr int kFillerCeiling = 59;     // the Triangle fills from other parts below middle C
 constexpr int kLowDriverTriangle = 64; // a driver-layout Triangle track lies below this median
 constexpr int kKaraokeTexts = 4;       // text events that make a track a lyric track
+constexpr double kNearScore = 1.0;     // melody scores this close are compared note by note
+constexpr int kOneRange = 7;           // medians this close lie in one range
+constexpr double kLikeLines = 0.15;    // a line with this many fewer steps is a figure beside it,
+                                       // and one of half the notes a held line
 
 enum Family { kBassFamily, kLeadFamily, kPadFamily, kBellFamily, kEffectFamily, kOtherFamily };
 
@@ -40,9 +45,10 @@ std::string Percent(double share) { return std::to_string(std::lround(100 * shar
 
 double MelodyScore(const Measures& m, int program, bool many) {
     Family family = FamilyOf(program);
-    const double height = many ? 2 : 3;
+    const double height = many ? 1 : 3;
     double score = height * (m.topShare + m.topTime) + (many ? 3 : 1) * m.coverage + (many ? 4 : 2) * m.singable -
-                   3 * m.wide - 2 * m.polyphony + 0.3 * m.velocity + (m.melodyWord ? 7 : 0) -
+                   3 * m.wide - 2 * m.polyphony + 0.3 * m.velocity + (many ? 3 * Clamp01(2 * m.density) : 0.5 * Clamp01(m.density)) +
+                   (m.melodyWord ? 7 : 0) -
                    (m.bassWord || m.drumWord ? 4 : 0) - (m.accompanimentWord ? 1 : 0);
     switch (family) {
         case kLeadFamily: score += many ? 1.5 : 0.2; break;
@@ -52,7 +58,9 @@ double MelodyScore(const Measures& m, int program, bool many) {
         case kEffectFamily: score -= many ? 3 : 1.5; break;
         case kOtherFamily: break;
     }
-    // Running sixteenth notes and broken chords are figures, not a tune.
+    // A tune moves more often than a pad or a held line (in many tracks at
+    // least every half note); running
+    // sixteenth notes and broken chords are figures, not a tune.
     return score - (many ? 3 : 1.5) * m.fast;
 }
 
@@ -69,6 +77,33 @@ double SecondScore(const Measures& m, int program) {
     Family family = FamilyOf(program);
     return 3 * m.coverage + (1 - m.polyphony) + 0.5 * m.velocity + (m.median >= 48 && m.median <= 84 ? 0.5 : 0) +
            (m.melodyWord ? 1 : 0) - (family == kBassFamily ? 1 : 0) - (family == kPadFamily ? 0.5 : 0);
+}
+
+// Of the time parts a and b both sound, the units in which a's highest note
+// lies above b's, and those in which b's lies above a's.
+std::pair<std::uint64_t, std::uint64_t> Above(const Score& score, int a, int b) {
+    std::uint32_t end = 0;
+    for (const Note& note : score.notes)
+        if ((note.part == static_cast<std::uint32_t>(a) || note.part == static_cast<std::uint32_t>(b)) &&
+            note.start < kMaxUnits)
+            end = std::max(end, std::min(note.end, kMaxUnits));
+    std::vector<std::uint8_t> topA(end, 0), topB(end, 0);  // key + 1, 0 where silent
+    for (const Note& note : score.notes) {
+        if (note.start >= kMaxUnits) continue;
+        std::vector<std::uint8_t>* top = note.part == static_cast<std::uint32_t>(a)   ? &topA
+                                         : note.part == static_cast<std::uint32_t>(b) ? &topB
+                                                                                       : nullptr;
+        if (!top) continue;
+        for (std::uint32_t u = note.start; u < std::min(note.end, end); ++u)
+            (*top)[u] = std::max<std::uint8_t>((*top)[u], static_cast<std::uint8_t>(note.key + 1));
+    }
+    std::pair<std::uint64_t, std::uint64_t> above{0, 0};
+    for (std::uint32_t u = 0; u < end; ++u) {
+        if (topA[u] == 0 || topB[u] == 0) continue;
+        above.first += topA[u] > topB[u];
+        above.second += topB[u] > topA[u];
+    }
+    return above;
 }
 
 bool Matches(const Part& part, const Selector& selector) {
@@ -195,6 +230,20 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
         if (melody >= 0) {
             reason = "melody: carries the lyrics";
         } else if ((melody = best(melodyScore, any)) >= 0) {
+            // Lines that score nearly alike in one range are compared note
+            // by note: the one above the other more often is the melody.
+            const double top = melodyScore(measures[static_cast<std::size_t>(melody)],
+                                           score.parts[static_cast<std::size_t>(melody)].program);
+            for (std::size_t p = 0; p < partCount; ++p) {
+                const Measures& leader = measures[static_cast<std::size_t>(melody)];
+                if (!pitched(p) || static_cast<int>(p) == melody || leader.melodyWord ||
+                    melodyScore(measures[p], score.parts[p].program) < top - kNearScore ||
+                    std::abs(measures[p].median - leader.median) > kOneRange ||
+                    measures[p].singable < leader.singable - kLikeLines || 2 * measures[p].density < leader.density)
+                    continue;
+                auto above = Above(score, static_cast<int>(p), melody);
+                if (above.first > above.second) melody = static_cast<int>(p);
+            }
             const Measures& m = measures[static_cast<std::size_t>(melody)];
             reason = m.melodyWord ? "named " + m.nameWord
                      : many ? "lead line: singable, sounds " + Percent(m.coverage) + " of the song"
