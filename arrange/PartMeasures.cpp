@@ -64,23 +64,30 @@ int LowestBit(std::uint64_t bits) { return HighestBit(bits & (~bits + 1)); }
 // part holding it is credited with the segment's length.
 void MeasureExtremes(const Score& score, const std::vector<std::uint32_t>& order, std::vector<std::uint64_t>& top,
                      std::vector<std::uint64_t>& bottom) {
-    // Notes that sound, in order of start, and again in order of their end
-    // (cut at the last unit a song can hold) by two stable counting passes.
-    auto endOf = [&](std::uint32_t index) { return std::min(score.notes[index].end, kMaxUnits); };
-    std::vector<std::uint32_t> starts;
-    starts.reserve(order.size());
+    // The notes that sound, side by side in order of start, and their
+    // indices in order of end (cut at the last unit a song can hold) by two
+    // stable counting passes.
+    struct Span {
+        std::uint32_t start, end, part;
+        std::uint8_t key;
+    };
+    std::vector<Span> spans;
+    spans.reserve(order.size());
     for (std::uint32_t index : order) {
         const Note& note = score.notes[index];
-        if (note.end > note.start && note.start < kMaxUnits && !score.parts[note.part].drums) starts.push_back(index);
+        if (note.end > note.start && note.start < kMaxUnits && !score.parts[note.part].drums)
+            spans.push_back({note.start, std::min(note.end, kMaxUnits), note.part, note.key});
     }
-    std::vector<std::uint32_t> ends = starts, buffer(starts.size());
+    std::vector<std::uint32_t> ends(spans.size()), buffer(spans.size());
+    for (std::size_t i = 0; i < spans.size(); ++i) buffer[i] = static_cast<std::uint32_t>(i);
     for (int shift = 0; shift < 22; shift += 11) {
         std::vector<std::uint32_t> offsets(2049, 0);
-        for (std::uint32_t index : ends) ++offsets[((endOf(index) >> shift) & 2047) + 1];
+        for (std::uint32_t i : buffer) ++offsets[((spans[i].end >> shift) & 2047) + 1];
         for (std::size_t b = 1; b < offsets.size(); ++b) offsets[b] += offsets[b - 1];
-        for (std::uint32_t index : ends) buffer[offsets[(endOf(index) >> shift) & 2047]++] = index;
+        for (std::uint32_t i : buffer) ends[offsets[(spans[i].end >> shift) & 2047]++] = i;
         std::swap(ends, buffer);
     }
+    std::swap(ends, buffer);
     std::array<std::vector<std::uint32_t>, 128> partsAt;  // parts sounding each key, once per note
     std::array<std::uint64_t, 2> keys{};                  // keys with a part sounding
     std::vector<std::uint64_t> stamp(score.parts.size(), 0);
@@ -94,24 +101,23 @@ void MeasureExtremes(const Score& score, const std::vector<std::uint32_t>& order
     auto lowest = [&]() { return keys[0] ? LowestBit(keys[0]) : 64 + LowestBit(keys[1]); };
     std::size_t s = 0, e = 0;
     std::uint32_t previous = 0;
-    while (s < starts.size() || e < ends.size()) {
-        std::uint32_t now = e < ends.size() ? endOf(ends[e]) : UINT32_MAX;
-        if (s < starts.size()) now = std::min(now, score.notes[starts[s]].start);
+    while (s < spans.size() || e < ends.size()) {
+        std::uint32_t now = e < ends.size() ? spans[ends[e]].end : UINT32_MAX;
+        if (s < spans.size()) now = std::min(now, spans[s].start);
         if ((keys[0] | keys[1]) != 0 && now > previous) {
             credit(highest(), now - previous, top);
             credit(lowest(), now - previous, bottom);
         }
         previous = now;
-        for (; e < ends.size() && endOf(ends[e]) == now; ++e) {
-            const Note& note = score.notes[ends[e]];
-            auto& at = partsAt[note.key];
-            at.erase(std::find(at.begin(), at.end(), note.part));
-            if (at.empty()) keys[note.key >> 6] &= ~(1ull << (note.key & 63));
+        for (; e < ends.size() && spans[ends[e]].end == now; ++e) {
+            const Span& span = spans[ends[e]];
+            auto& at = partsAt[span.key];
+            at.erase(std::find(at.begin(), at.end(), span.part));
+            if (at.empty()) keys[span.key >> 6] &= ~(1ull << (span.key & 63));
         }
-        for (; s < starts.size() && score.notes[starts[s]].start == now; ++s) {
-            const Note& note = score.notes[starts[s]];
-            partsAt[note.key].push_back(note.part);
-            keys[note.key >> 6] |= 1ull << (note.key & 63);
+        for (; s < spans.size() && spans[s].start == now; ++s) {
+            partsAt[spans[s].key].push_back(spans[s].part);
+            keys[spans[s].key >> 6] |= 1ull << (spans[s].key & 63);
         }
     }
 }
