@@ -30,12 +30,16 @@ const Word kAccompanimentWords[] = {{"chord", nullptr},  {"pad", nullptr},    {"
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// Whether the lowered name holds one of the words; `spelled` gets the word
-// as the report writes it.
+// Whether the lowered name holds one of the words, at the start of a word
+// of its own with `wordStart` ("Singer", not "Missing"); `spelled` gets the
+// word as the report writes it.
 template <std::size_t N>
-bool HasWord(const std::string& name, const std::string& lowered, const Word (&words)[N], std::string* spelled) {
+bool HasWord(const std::string& name, const std::string& lowered, const Word (&words)[N], std::string* spelled,
+             bool wordStart = false) {
     for (const Word& word : words) {
         std::size_t at = lowered.find(word.bytes);
+        while (wordStart && at != std::string::npos && at > 0 && IsLetter(lowered[at - 1]))
+            at = lowered.find(word.bytes, at + 1);
         if (at == std::string::npos) continue;
         if (spelled) {
             if (word.spelled) {
@@ -202,7 +206,7 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
         const std::string& name = score.trackNames[static_cast<std::size_t>(score.parts[p].track)];
         std::string lowered = name;
         for (char& c : lowered) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        m.melodyWord = HasWord(name, lowered, kMelodyWords, &m.nameWord);
+        m.melodyWord = HasWord(name, lowered, kMelodyWords, &m.nameWord, true);
         m.bassWord = HasWord(name, lowered, kBassWords, m.melodyWord ? nullptr : &m.nameWord);
         m.drumWord = HasWord(name, lowered, kDrumWords, nullptr);
         m.accompanimentWord = HasWord(name, lowered, kAccompanimentWords, nullptr);

@@ -183,6 +183,11 @@ TEST(ArrangeGroundTruth, TrackNamesMarkTheMelodyAndTheBass) {
         EXPECT_EQ(Reason(result, arrange::kTriangle), "named " + name.second);
         EXPECT_GE(Compare(piece, ReadArranged(result.midi)).bassInTriangle, 0.99);
     }
+    // A melody word inside another word is no name for the role.
+    Piece piece = FourParts(++seed);
+    piece.parts[1].name = "Missing Fortune";
+    auto result = ArrangeChecked(WritePiece(piece, Layout::kScoreOrder, seed));
+    EXPECT_EQ(Reason(result, arrange::kSquare1).rfind("melody: highest part", 0), 0u);
 }
 
 // A game song: a lead among pads, bells, effects, arpeggios and stabs, some
