@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "Analyze.h"
+#include "Arpeggio.h"
 #include "Drums.h"
 #include "Fit.h"
 #include "GmNames.h"
@@ -114,9 +115,28 @@ void ReportReading(const Score& score, const Timing& timing, ArrangementReport& 
     if (late > 0) report.warnings.push_back("歌曲太长, 后面的" + std::to_string(late) + "个音符无法播放");
 }
 
+std::vector<std::uint32_t> LyricUnitsOf(const std::vector<LyricLine>& lyrics) {
+    std::vector<std::uint32_t> units;
+    units.reserve(lyrics.size());
+    for (const LyricLine& lyric : lyrics) units.push_back(lyric.unit);
+    return units;
+}
+
+void ReportArpeggios(const ArpeggioOutcome& outcome, ArrangementReport& report) {
+    report.chordNotesKept = outcome.chordNotes;
+    if (outcome.units == 0) return;
+    report.warnings.push_back("方波2以琶音奏出和弦, 保留了" + std::to_string(outcome.chordNotes) + "个和弦音" +
+                              (outcome.cut ? " (后段因歌曲空间不足未加琶音)" : ""));
+}
+
 }  // namespace
 
 ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAssignment& assignment) {
+    return Arrange(midiBytes, assignment, ArrangeOptions());
+}
+
+ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAssignment& assignment,
+                      const ArrangeOptions& options) {
     ArrangeResult result;
     ArrangementReport& report = result.report;
     Score score;
@@ -151,7 +171,6 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         song.lines[kNoise] = std::move(drums.noise);
         song.lines[kDpcm] = std::move(drums.dpcm);
     }
-    CountHidden(score, plan, taken, report);
     for (int v = 0; v < kVoiceCount; ++v) {
         VoiceArrangement& voice = report.voices[static_cast<std::size_t>(v)];
         voice.droppedShort = song.lines[static_cast<std::size_t>(v)].droppedShort;
@@ -179,6 +198,10 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     // wraps the engine's 16-bit cursor to 0, and the in-memory measure then
     // cannot tell how much was used.
     std::size_t capacity = kSongBlockSize - 1;
+    if (options.chordArpeggios && UnitShortEnoughForArpeggios(song.tempo))
+        ReportArpeggios(AddChordArpeggios(score, order, plan, song.lines, taken, LyricUnitsOf(song.lyrics), capacity),
+                        report);
+    CountHidden(score, plan, taken, report);
     for (int attempt = 0;; ++attempt) {
         FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
         result.midi = WriteArrangedSong(song, score);
