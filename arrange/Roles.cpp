@@ -3,8 +3,11 @@
 // sounds and carries a line; how much of the song it sounds counts less, so
 // a tune that rests is not lost to an inner part that never does, while a
 // descant far sparser than the tune is. A General MIDI program only breaks
-// ties, except among the many tracks of game and pop songs, where a lead
-// program and a singable line mark the tune among pads, bells and effects.
+// ties, except among the many tracks of game and pop songs, where an active
+// singable line and a lead program mark the tune among pads, held lines,
+// bells, effects and arpeggios. Two lines that score nearly alike in one
+// range are compared note by note. A track name outweighs all of these, and
+// a part the lyrics are sung to is the melody.
 #include "Roles.h"
 
 #include <algorithm>
@@ -24,8 +27,8 @@ constexpr int kLowDriverTriangle = 64; // a driver-layout Triangle track lies be
 constexpr int kKaraokeTexts = 4;       // text events that make a track a lyric track
 constexpr double kNearScore = 1.0;     // melody scores this close are compared note by note
 constexpr int kOneRange = 7;           // medians this close lie in one range
-constexpr double kLikeLines = 0.15;    // a line with this many fewer steps is a figure beside it,
-                                       // and one of half the notes a held line
+constexpr double kLikeLines = 0.15;    // a line with this many fewer steps is a figure beside another
+constexpr double kHeldLine = 2;        // one with this many times fewer notes a held line
 
 enum Family { kBassFamily, kLeadFamily, kPadFamily, kBellFamily, kEffectFamily, kOtherFamily };
 
@@ -239,7 +242,8 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
                 if (!pitched(p) || static_cast<int>(p) == melody || leader.melodyWord ||
                     melodyScore(measures[p], score.parts[p].program) < top - kNearScore ||
                     std::abs(measures[p].median - leader.median) > kOneRange ||
-                    measures[p].singable < leader.singable - kLikeLines || 2 * measures[p].density < leader.density)
+                    measures[p].singable < leader.singable - kLikeLines ||
+                    kHeldLine * measures[p].density < leader.density)
                     continue;
                 auto above = Above(score, static_cast<int>(p), melody);
                 if (above.first > above.second) melody = static_cast<int>(p);
