@@ -207,7 +207,9 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
         std::string lowered = name;
         for (char& c : lowered) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
         m.melodyWord = HasWord(name, lowered, kMelodyWords, &m.nameWord, true);
-        m.bassWord = HasWord(name, lowered, kBassWords, m.melodyWord ? nullptr : &m.nameWord);
+        std::string bassWord;
+        m.bassWord = HasWord(name, lowered, kBassWords, &bassWord);
+        if (m.bassWord) m.nameWord = bassWord;
         m.drumWord = HasWord(name, lowered, kDrumWords, nullptr);
         m.accompanimentWord = HasWord(name, lowered, kAccompanimentWords, nullptr);
     }

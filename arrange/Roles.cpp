@@ -51,7 +51,7 @@ double MelodyScore(const Measures& m, int program, bool many) {
     const double height = many ? 1 : 3;
     double score = height * (m.topShare + m.topTime) + (many ? 3 : 1) * m.coverage + (many ? 4 : 2) * m.singable -
                    3 * m.wide - 2 * m.polyphony + 0.3 * m.velocity + (many ? 3 * Clamp01(2 * m.density) : 0.5 * Clamp01(m.density)) +
-                   (m.melodyWord ? 7 : 0) -
+                   (m.melodyWord && !m.bassWord ? 7 : 0) -
                    (m.bassWord || m.drumWord ? 4 : 0) - (m.accompanimentWord ? 1 : 0);
     switch (family) {
         case kLeadFamily: score += many ? 1.5 : 0.2; break;
@@ -68,7 +68,8 @@ double MelodyScore(const Measures& m, int program, bool many) {
 }
 
 bool CanBeBass(const Measures& m, int program) {
-    return !m.melodyWord && (m.median < 55 || m.bassWord || FamilyOf(program) == kBassFamily);
+    // "Bass Voice" in a choir names a bass.
+    return (!m.melodyWord || m.bassWord) && (m.median < 55 || m.bassWord || FamilyOf(program) == kBassFamily);
 }
 
 double BassScore(const Measures& m, int program) {
@@ -249,7 +250,7 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
                 if (above.first > above.second) melody = static_cast<int>(p);
             }
             const Measures& m = measures[static_cast<std::size_t>(melody)];
-            reason = m.melodyWord ? "named " + m.nameWord
+            reason = m.melodyWord && !m.bassWord ? "named " + m.nameWord
                      : many ? "lead line: singable, sounds " + Percent(m.coverage) + " of the song"
                             : "melody: highest part " + Percent(m.topShare) + " of the time";
         }

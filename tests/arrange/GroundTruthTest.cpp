@@ -172,7 +172,8 @@ TEST(ArrangeGroundTruth, TrackNamesMarkTheMelodyAndTheBass) {
         EXPECT_EQ(Reason(result, arrange::kSquare1), "named " + name.second);
     }
     const std::vector<std::pair<std::string, std::string>> bassNames = {
-        {"Bass", "Bass"}, {"贝斯", "贝斯"}, {"\xB1\xB4\xCB\xB9", "贝斯"}, {"\xB5\xCD\xD2\xF4", "低音"}};
+        {"Bass", "Bass"}, {"Bass Voice", "Bass"}, {"贝斯", "贝斯"}, {"\xB1\xB4\xCB\xB9", "贝斯"},
+        {"\xB5\xCD\xD2\xF4", "低音"}};
     for (const auto& name : bassNames) {
         SCOPED_TRACE(name.second);
         Piece piece = FourParts(++seed);
