@@ -66,22 +66,16 @@ int LowestBit(std::uint64_t bits) { return HighestBit(bits & (~bits + 1)); }
 
 // The highest and lowest sounding pitched note, segment by segment: each
 // part holding it is credited with the segment's length.
-void MeasureExtremes(const Score& score, const std::vector<std::uint32_t>& order, std::vector<std::uint64_t>& top,
+// A pitched note that sounds, as the extremes sweep reads it.
+struct Span {
+    std::uint32_t start, end, part;  // the end cut at the last unit a song can hold
+    std::uint8_t key;
+};
+
+// `spans` in order of start; their indices are put in order of end by two
+// stable counting passes.
+void MeasureExtremes(const std::vector<Span>& spans, std::size_t partCount, std::vector<std::uint64_t>& top,
                      std::vector<std::uint64_t>& bottom) {
-    // The notes that sound, side by side in order of start, and their
-    // indices in order of end (cut at the last unit a song can hold) by two
-    // stable counting passes.
-    struct Span {
-        std::uint32_t start, end, part;
-        std::uint8_t key;
-    };
-    std::vector<Span> spans;
-    spans.reserve(order.size());
-    for (std::uint32_t index : order) {
-        const Note& note = score.notes[index];
-        if (note.end > note.start && note.start < kMaxUnits && !score.parts[note.part].drums)
-            spans.push_back({note.start, std::min(note.end, kMaxUnits), note.part, note.key});
-    }
     std::vector<std::uint32_t> ends(spans.size()), buffer(spans.size());
     for (std::size_t i = 0; i < spans.size(); ++i) buffer[i] = static_cast<std::uint32_t>(i);
     for (int shift = 0; shift < 22; shift += 11) {
@@ -94,7 +88,7 @@ void MeasureExtremes(const Score& score, const std::vector<std::uint32_t>& order
     std::swap(ends, buffer);
     std::array<std::vector<std::uint32_t>, 128> partsAt;  // parts sounding each key, once per note
     std::array<std::uint64_t, 2> keys{};                  // keys with a part sounding
-    std::vector<std::uint64_t> stamp(score.parts.size(), 0);
+    std::vector<std::uint64_t> stamp(partCount, 0);
     std::uint64_t segment = 0;
     auto credit = [&](int key, std::uint32_t length, std::vector<std::uint64_t>& to) {
         ++segment;
@@ -153,10 +147,13 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
         previousOnset[p] = onset[p];
     };
     std::uint32_t songEnd = 1;
+    std::vector<Span> spans;
+    spans.reserve(order.size());
     for (std::uint32_t index : order) {
         const Note& note = score.notes[index];
         if (note.end <= note.start || note.start >= kMaxUnits) continue;
         std::uint32_t p = note.part;
+        if (!score.parts[p].drums) spans.push_back({note.start, std::min(note.end, kMaxUnits), p, note.key});
         ++measures[p].notes;
         velocities[p] += note.velocity;
         if (note.start < coveredUntil[p]) ++overlapping[p];
@@ -175,7 +172,7 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
     for (std::size_t p = 0; p < partCount; ++p)
         if (onsetTop[p] >= 0) move(p);
     std::vector<std::uint64_t> top(partCount, 0), bottom(partCount, 0);
-    MeasureExtremes(score, order, top, bottom);
+    MeasureExtremes(spans, partCount, top, bottom);
 
     // Medians: the keys gathered part by part, then the middle one of each.
     std::vector<std::uint32_t> offsets(partCount + 1, 0);
