@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "Analyze.h"
+#include "Arpeggio.h"
 #include "Drums.h"
 #include "Fit.h"
 #include "GmNames.h"
@@ -79,6 +80,8 @@ void ReportSources(const Score& score, const RolePlan& plan, const std::array<Vo
         std::sort(parts.begin(), parts.end());
         for (const auto& part : parts)
             report.voices[static_cast<std::size_t>(v)].sources.push_back(SourceText(score, part.second));
+        if (!parts.empty() && (parts.front().first == 0 || (v == kDpcm && plan.kitSplit)))
+            report.voices[static_cast<std::size_t>(v)].reason = plan.reasons[static_cast<std::size_t>(v)];
     }
 }
 
@@ -111,9 +114,28 @@ void ReportReading(const Score& score, const Timing& timing, ArrangementReport& 
     if (late > 0) report.warnings.push_back("歌曲太长, 后面的" + std::to_string(late) + "个音符无法播放");
 }
 
+std::vector<std::uint32_t> LyricUnitsOf(const std::vector<LyricLine>& lyrics) {
+    std::vector<std::uint32_t> units;
+    units.reserve(lyrics.size());
+    for (const LyricLine& lyric : lyrics) units.push_back(lyric.unit);
+    return units;
+}
+
+void ReportArpeggios(const ArpeggioOutcome& outcome, ArrangementReport& report) {
+    report.chordNotesKept = outcome.chordNotes;
+    if (outcome.units == 0) return;
+    report.warnings.push_back("方波2以琶音奏出和弦, 保留了" + std::to_string(outcome.chordNotes) + "个和弦音" +
+                              (outcome.cut ? " (后段因歌曲空间不足未加琶音)" : ""));
+}
+
 }  // namespace
 
 ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAssignment& assignment) {
+    return Arrange(midiBytes, assignment, ArrangeOptions());
+}
+
+ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAssignment& assignment,
+                      const ArrangeOptions& options) {
     ArrangeResult result;
     ArrangementReport& report = result.report;
     Score score;
@@ -127,7 +149,11 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     ReportReading(score, timing, report);
 
     const std::vector<std::uint32_t> order = OrderByStart(score);
-    RolePlan plan = PlanRoles(score, order, assignment);
+    std::vector<LyricSource> lyricSources = FindLyricSources(score, order);
+    std::vector<int> lyricParts;
+    for (const LyricSource& source : lyricSources)
+        if (source.part >= 0) lyricParts.push_back(source.part);
+    RolePlan plan = PlanRoles(score, order, assignment, lyricParts);
     report.warnings.insert(report.warnings.end(), plan.warnings.begin(), plan.warnings.end());
 
     SongLayout song;
@@ -144,7 +170,6 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         song.lines[kNoise] = std::move(drums.noise);
         song.lines[kDpcm] = std::move(drums.dpcm);
     }
-    CountHidden(score, plan, taken, report);
     for (int v = 0; v < kVoiceCount; ++v) {
         VoiceArrangement& voice = report.voices[static_cast<std::size_t>(v)];
         voice.droppedShort = song.lines[static_cast<std::size_t>(v)].droppedShort;
@@ -155,7 +180,11 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         if (!song.lines[static_cast<std::size_t>(v)].notes.empty())
             song.programs[static_cast<std::size_t>(v)] =
                 score.notes[song.lines[static_cast<std::size_t>(v)].notes.front().note].program;
-    song.lyrics = ArrangeLyrics(score, song.lyricPool);
+    std::vector<bool> melodyParts(score.parts.size());
+    for (std::size_t p = 0; p < melodyParts.size(); ++p) melodyParts[p] = plan.voices[kSquare1].rank[p] == 0;
+    LyricOutcome lyrics = ArrangeLyrics(score, lyricSources, melodyParts, song.lyricPool);
+    ReportLyrics(lyrics, report.warnings);
+    song.lyrics = std::move(lyrics.lines);
     song.tempo = std::min<std::uint32_t>(std::max<std::uint32_t>(timing.MainTempo(), 1), 0xFFFFFF);
     if (!score.meters.empty()) {
         auto first = std::min_element(score.meters.begin(), score.meters.end(),
@@ -167,7 +196,12 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     // One byte short of the block: a stream that ends on its very last byte
     // wraps the engine's 16-bit cursor to 0, and the in-memory measure then
     // cannot tell how much was used.
-    const FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, kSongBlockSize - 1, report);
+    const std::size_t capacity = kSongBlockSize - 1;
+    if (options.chordArpeggios && UnitShortEnoughForArpeggios(song.tempo))
+        ReportArpeggios(AddChordArpeggios(score, order, plan, song.lines, taken, LyricUnitsOf(song.lyrics), capacity),
+                        report);
+    CountHidden(score, plan, taken, report);
+    const FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
     result.midi = WriteArrangedSong(song, score);
     // The fit prices the streams with SongCost, which counts the bytes as the
     // engine writes them (the tests hold the two equal, voice by voice, on

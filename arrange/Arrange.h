@@ -46,6 +46,7 @@ bool ParseVoiceSpec(const std::string& spec, VoiceAssignment& assignment, std::s
 
 struct VoiceArrangement {
     std::vector<std::string> sources;  // "track 2, channel 1: Acoustic Grand Piano"
+    std::string reason;                // why the first source: "melody: highest part 81 % of the time"
     std::uint32_t notes = 0;           // notes in the arranged track
     std::uint32_t droppedShort = 0;    // shorter than one time unit, not merged
     std::uint32_t droppedFit = 0;      // given up so that the song fits
@@ -61,6 +62,7 @@ struct ArrangementReport {
     std::uint32_t tempo = 500000;       // microseconds per quarter note written
     std::uint32_t units = 0;            // the arranged song's length in time units
     std::uint32_t bars = 0;             // bars kept, when the song was shortened; else 0
+    std::uint32_t chordNotesKept = 0;   // chord notes Square2's arpeggios play
 
     // The arrangement's share of a conversion report: sources, the drop
     // counts, the warnings, and `arranged`. The engine fills the rest from
@@ -75,8 +77,16 @@ struct ArrangeResult {
     ArrangementReport report;
 };
 
+struct ArrangeOptions {
+    // Square2 plays the chord under the melody as a fast arpeggio where it
+    // has nothing of its own, when a time unit lasts at most three frames.
+    bool chordArpeggios = false;
+};
+
 // Never throws on bad data and never reads outside `midiBytes`. Not ok when
 // the bytes are not a MIDI file or hold no notes at all.
+ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAssignment& assignment,
+                      const ArrangeOptions& options);
 ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAssignment& assignment);
 
 }  // namespace kelvane::arrange

@@ -19,6 +19,7 @@ void ArrangementReport::ApplyTo(kelvane::ConversionReport& report) const {
         kelvane::VoiceReport& theirs = report.voices[static_cast<std::size_t>(v)];
         if (theirs.voice.empty()) theirs.voice = VoiceName(v);
         theirs.sources = mine.sources;
+        theirs.reason = mine.reason;
         theirs.droppedShort = mine.droppedShort;
         theirs.droppedFit = mine.droppedFit;
         theirs.movedOctave = mine.movedOctave;

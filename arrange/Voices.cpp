@@ -13,6 +13,9 @@ namespace {
 constexpr int kSquareLow = 24, kSquareHigh = 95;
 constexpr int kTriangleLow = 0, kTriangleHigh = 71;
 constexpr std::size_t kWaitingLimit = 16;
+// A low note of another part fills the bass only where the bass rests this
+// long (an eighth note), so that a detached bass keeps its rests.
+constexpr std::uint32_t kShortestFill = 4;
 
 constexpr std::uint8_t kChosen = 1;
 constexpr std::uint8_t kWritten = 2;
@@ -32,6 +35,8 @@ public:
     }
 
     void Onsets(const std::vector<std::uint32_t>& order, std::size_t begin, std::size_t end);
+    // Start units of the main parts' notes, for the low fillers' rule.
+    void SetMainOnsets(std::vector<std::uint32_t> onsets) { mainOnsets_ = std::move(onsets); }
     void AdvanceTo(std::uint32_t t);
     VoiceLine Finish() { return std::move(line_); }
 
@@ -49,6 +54,10 @@ private:
         return percussion_ && note.end <= note.start ? note.start + 1 : note.end;
     }
     int Rank(std::uint32_t index) const { return plan_.rank[N(index).part]; }
+    bool Eligible(std::uint32_t index) const {
+        int rank = Rank(index);
+        return rank != kNotASource && (rank < plan_.ceilingRank || N(index).key <= plan_.fillerCeiling);
+    }
     // True when note a should sound rather than note b.
     bool Better(std::uint32_t a, std::uint32_t b) const { return Order(a) < Order(b); }
     // Better as one number, lower first: the rank, then the key. Kept with
@@ -62,6 +71,12 @@ private:
     bool Doubles(std::uint32_t index, std::uint32_t t);
     void RankGroup();
     void MarkKeysThatFollow();
+    // False for a low filler where a main note starts within the shortest fill.
+    bool FillsAt(std::uint32_t index, std::uint32_t t) const {
+        if (Rank(index) < plan_.ceilingRank) return true;
+        auto next = std::lower_bound(mainOnsets_.begin(), mainOnsets_.end(), t);
+        return next == mainOnsets_.end() || *next >= t + kShortestFill;
+    }
     void Emit(std::uint32_t until);
     void Wait(std::uint32_t index);
     bool TakeWaiting(std::uint32_t now);
@@ -85,6 +100,7 @@ private:
     std::vector<std::uint8_t> marks_;    // by position in group_: kTried, kKeyFollows
     std::vector<std::uint32_t> partSeen_;  // by part: the last run of equals that held one
     std::uint32_t runs_ = 0;
+    std::vector<std::uint32_t> mainOnsets_;
     VoiceLine line_;
 };
 
@@ -169,7 +185,8 @@ bool LineBuilder::TakeWaiting(std::uint32_t now) {
                    waiting_.end());
     auto chosen = waiting_.end();
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
-        if (!Doubles(it->note, now) && (chosen == waiting_.end() || it->order < chosen->order)) chosen = it;
+        if (!Doubles(it->note, now) && FillsAt(it->note, now) && (chosen == waiting_.end() || it->order < chosen->order))
+            chosen = it;
     if (chosen == waiting_.end()) return false;
     current_ = {true, chosen->note, now};
     taken_[current_.note] = kChosen;
@@ -191,7 +208,7 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
     if (t >= kMaxUnits) return;
     group_.clear();
     for (std::size_t i = begin; i < end; ++i)
-        if (Rank(order[i]) != kNotASource && taken_[order[i]] == 0) group_.push_back(order[i]);
+        if (Eligible(order[i]) && taken_[order[i]] == 0) group_.push_back(order[i]);
     if (group_.empty()) return;
     AdvanceTo(t);
 
@@ -225,7 +242,9 @@ void LineBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t be
         }
     }
 
-    if (found) {
+    if (found && !current_.active && !FillsAt(best, t)) {
+        Wait(best);
+    } else if (found) {
         if (!current_.active) {
             current_ = {true, best, t};
             taken_[best] = kChosen;
@@ -278,6 +297,13 @@ std::vector<std::uint32_t> OrderByStart(const Score& score) {
 VoiceLine BuildTonalLine(const Score& score, const std::vector<std::uint32_t>& order, const VoicePlan& plan,
                          int voice, std::vector<std::uint8_t>& taken, const VoiceLine* unison) {
     LineBuilder builder(score, plan, voice, taken, unison);
+    if (plan.ceilingRank != INT_MAX) {
+        std::vector<std::uint32_t> onsets;
+        for (std::uint32_t index : order)
+            if (plan.rank[score.notes[index].part] == 0 && (onsets.empty() || onsets.back() != score.notes[index].start))
+                onsets.push_back(score.notes[index].start);
+        builder.SetMainOnsets(std::move(onsets));
+    }
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
         while (j < order.size() && score.notes[order[j]].start == score.notes[order[i]].start) ++j;

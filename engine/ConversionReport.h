@@ -21,6 +21,7 @@ struct VoiceReport {
 
     // Filled by the arrangement only.
     std::vector<std::string> sources;  // "track 2, channel 1: Acoustic Grand Piano"
+    std::string reason;                // why the first source: "named Lead"
     std::uint32_t droppedShort = 0;
     std::uint32_t droppedFit = 0;      // notes given up so that the song fits
     std::uint32_t movedOctave = 0;     // notes kept, moved by octaves into range

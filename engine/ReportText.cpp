@@ -123,8 +123,12 @@ std::string ReportTable(const ConversionReport& report, Translator translate) {
             text += Padded(Number(voice.droppedShort), 7) + Padded(Number(voice.droppedFit), 7) +
                     Padded(Number(voice.movedOctave), 14);
         text += "\n";
-        for (const std::string& source : voice.sources)
-            text += "    " + Fill(translate("from {1}"), {SourceText(source, translate)}) + "\n";
+        for (std::size_t k = 0; k < voice.sources.size(); ++k) {
+            // Why the first source was chosen stands beside it.
+            std::string source = SourceText(voice.sources[k], translate);
+            if (k == 0 && !voice.reason.empty()) source += " (" + voice.reason + ")";
+            text += "    " + Fill(translate("from {1}"), {source}) + "\n";
+        }
     }
     if (report.conductorNotes > 0)
         text += Fill(translate("conductor track: {1} notes not played"), {Number(report.conductorNotes)}) + "\n";
@@ -168,7 +172,7 @@ std::string ReportJson(const ConversionReport& report) {
             json += ",\"sources\":[";
             for (std::size_t k = 0; k < voice.sources.size(); ++k)
                 json += (k > 0 ? "," : "") + Quoted(voice.sources[k]);
-            json += "]";
+            json += "],\"reason\":" + Quoted(voice.reason);
         }
         json += "}";
     }

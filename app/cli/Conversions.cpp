@@ -91,7 +91,9 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
 
     ArrangedFile arranged;
     if (options.arrange) {
-        arranged = ArrangeMidiFile(files, midiFile, options.voiceSpec, options.saveArrangedPath);
+        arrange::ArrangeOptions arranging;
+        arranging.chordArpeggios = options.chords == "arpeggio";
+        arranged = ArrangeMidiFile(files, midiFile, options.voiceSpec, options.saveArrangedPath, arranging);
         if (!arranged.ok && arranged.midi.empty()) {
             // Refused like a file the converter cannot read: in words, nothing written.
             Print(stderr, arranged.error + "\n");

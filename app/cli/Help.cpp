@@ -72,8 +72,11 @@ constexpr const char* kSongOptions[] = {
        "                        square1=t2,square2=t3c5,triangle=c4,noise=c10,dpcm=none\n"
        "                        (t = track, c = MIDI channel)\n"),
     N_("  --save-arranged FILE  write the arranged six-track MIDI file to FILE, or\n"
-       "                        to NAME.arranged.mid in FILE when FILE is a folder\n"
-       "                        (--voices and --save-arranged imply --arrange)\n"),
+       "                        to NAME.arranged.mid in FILE when FILE is a folder\n"),
+    N_("  --chords MODE         arpeggio: Square2 plays the chords it cannot hold as\n"
+       "                        fast arpeggios in fast songs; none (default)\n"
+       "                        (--voices, --save-arranged and --chords arpeggio\n"
+       "                        imply --arrange)\n"),
     N_("  --nsf FILE            also write the song as an NSF file: FILE, or\n"
        "                        NAME.nsf in FILE when FILE is a folder\n"),
     N_("  --wav FILE            render a 44.1 kHz WAV preview (needs libgme): FILE,\n"

@@ -21,6 +21,7 @@ std::string* ValueOf(const std::string& name, Options& options) {
     if (name == "--wav") return &options.wavPath;
     if (name == "--voices") return &options.voiceSpec;
     if (name == "--save-arranged") return &options.saveArrangedPath;
+    if (name == "--chords") return &options.chords;
     return nullptr;
 }
 
@@ -57,7 +58,12 @@ bool Check(Options& options, std::string& problem) {
         problem = Tr(kWavUnavailable);
         return false;
     }
-    if (!options.voiceSpec.empty() || !options.saveArrangedPath.empty()) options.arrange = true;
+    if (!options.chords.empty() && options.chords != "arpeggio" && options.chords != "none") {
+        problem = "--chords takes arpeggio or none";
+        return false;
+    }
+    if (!options.voiceSpec.empty() || !options.saveArrangedPath.empty() || options.chords == "arpeggio")
+        options.arrange = true;
     if (!options.voiceSpec.empty()) {
         arrange::VoiceAssignment assignment;
         std::string error;

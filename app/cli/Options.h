@@ -15,6 +15,7 @@ struct Options {
     std::string wavPath;          // --wav
     std::string voiceSpec;        // --voices
     std::string saveArrangedPath; // --save-arranged
+    std::string chords;           // --chords: "arpeggio" or "none"
     std::vector<std::string> midiFiles;
     bool play = false;
     bool report = false;

@@ -30,7 +30,7 @@ MidiHeader ReadSourceHeader(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, const std::string& voiceSpec,
-                             const std::string& savePath) {
+                             const std::string& savePath, const arrange::ArrangeOptions& options) {
     ArrangedFile result;
     arrange::VoiceAssignment assignment;
     if (!arrange::ParseVoiceSpec(voiceSpec, assignment, result.error)) return result;
@@ -45,7 +45,7 @@ ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, con
             result.error = msg::kMidiTooLarge;
             return result;
     }
-    arrange::ArrangeResult arranged = arrange::Arrange(bytes, assignment);
+    arrange::ArrangeResult arranged = arrange::Arrange(bytes, assignment, options);
     if (!arranged.ok) {
         result.error = arranged.error;
         return result;

@@ -33,6 +33,6 @@ struct ArrangedFile {
 // through a temporary file and a rename, so a failed write leaves the old
 // file as it was.
 ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, const std::string& voiceSpec,
-                             const std::string& savePath);
+                             const std::string& savePath, const arrange::ArrangeOptions& options = {});
 
 }  // namespace kelvane

@@ -17,6 +17,10 @@ struct PlayedNote {
     int key;
 };
 
+inline bool operator==(const PlayedNote& a, const PlayedNote& b) {
+    return a.start == b.start && a.end == b.end && a.key == b.key;
+}
+
 struct PlayedLyric {
     std::uint32_t unit;
     std::string text;

@@ -130,6 +130,39 @@ TEST(ArrangeRoles, IdleVoicesFillFromOtherPartsAndSquaresDoNotDouble) {
               (std::vector<std::string>{"track 1, channel 1: Flute", "track 4, channel 4: French Horn"}));
 }
 
+TEST(ArrangeRoles, TheBassRestsOfADetachedLineStayButLongRestsAreFilledFromBelow) {
+    // A tune, a piano holding low notes, and a bass of detached eighth notes
+    // (a sixteenth sounding, a sixteenth rest) that rests for its third bar.
+    Track tune, piano, bass;
+    tune.Program(0, 73).NoteOn(0, 76).NoteOff(16 * kQ, 76).End(0);
+    piano.NoteOn(0, 52, 90, 1).NoteOff(8 * kQ, 52, 0, 1).NoteOn(0, 50, 90, 1).NoteOff(8 * kQ, 50, 0, 1).End(0);
+    bass.Program(0, 33, 2);
+    std::uint32_t rest = 0;
+    for (int i = 0; i < 32; ++i) {
+        if (i >= 16 && i < 24) {
+            rest += kQ / 2;
+            continue;
+        }
+        bass.NoteOn(rest, 36, 100, 2).NoteOff(kQ / 4, 36, 0, 2);
+        rest = kQ / 4;
+    }
+    auto result = ArrangeAuto(MidiFile().Add(Conductor()).Add(tune).Add(piano.End(0)).Add(bass.End(0)).Build());
+    ASSERT_TRUE(result.ok) << result.error;
+    ArrangedSong song = ReadArranged(result.midi);
+    std::vector<PlayedNote> filled;
+    for (const PlayedNote& note : song.voices[arrange::kTriangle])
+        if (note.key != 36) filled.push_back(note);
+    // Only the rest of a bar and more: the piano's low notes from the last
+    // bass note's end (62) to the bass's return (96).
+    ASSERT_EQ(filled.size(), 2u);
+    EXPECT_EQ(filled[0].key, 52);
+    EXPECT_EQ(filled[0].start, 62u);
+    EXPECT_EQ(filled[1].key, 50);
+    EXPECT_EQ(filled[1].start, 64u);
+    EXPECT_EQ(filled[1].end, 96u);
+    EXPECT_EQ(song.voices[arrange::kTriangle].size(), 24u + 2u);
+}
+
 TEST(ArrangeRoles, ShortNotesMergeOrDropAndOutOfRangeNotesMoveByOctaves) {
     Track line;
     line.NoteOn(0, 72).NoteOn(470, 78).NoteOff(10, 72).NoteOff(0, 78);  // a grace note above: dropped
@@ -138,8 +171,9 @@ TEST(ArrangeRoles, ShortNotesMergeOrDropAndOutOfRangeNotesMoveByOctaves) {
     line.NoteOn(10, 76).NoteOff(480, 76);
     line.NoteOn(0, 100).NoteOff(480, 100);          // above the octave table: moved down
     line.End(0);
+    // A bass note above the triangle's table, under the melody but for its first note.
     Track bass;
-    bass.Program(0, 33, 1).NoteOn(0, 84, 100, 1).NoteOff(4 * kQ, 84, 0, 1).NoteOn(0, 40, 100, 1)
+    bass.Program(0, 33, 1).NoteOn(0, 74, 100, 1).NoteOff(4 * kQ, 74, 0, 1).NoteOn(0, 40, 100, 1)
         .NoteOff(kQ, 40, 0, 1).End(0);
     auto result = ArrangeAuto(MidiFile().Add(Conductor()).Add(line).Add(bass).Build());
     ASSERT_TRUE(result.ok) << result.error;
@@ -147,7 +181,7 @@ TEST(ArrangeRoles, ShortNotesMergeOrDropAndOutOfRangeNotesMoveByOctaves) {
     EXPECT_EQ(Keys(song.voices[arrange::kSquare1]), (std::vector<int>{72, 76, 76, 88}));
     EXPECT_EQ(result.report.voices[arrange::kSquare1].droppedShort, 1u);
     EXPECT_EQ(result.report.voices[arrange::kSquare1].movedOctave, 1u);
-    EXPECT_EQ(Keys(song.voices[arrange::kTriangle]), (std::vector<int>{60, 40}));
+    EXPECT_EQ(Keys(song.voices[arrange::kTriangle]), (std::vector<int>{62, 40}));
     EXPECT_EQ(result.report.voices[arrange::kTriangle].movedOctave, 1u);
 }
 

@@ -66,6 +66,11 @@ check "nsf: header" "$(printf 'NESM\032\001')" "$(head -c 6 song.nsf)"
 check "wav: header" "RIFF" "$(head -c 4 song.wav)"
 check "wav: format" "WAVE" "$(tail -c +9 song.wav | head -c 4)"
 rm -f song.nsf song.wav
+# --chords arpeggio arranges on its own; its report keeps the other fields.
+run --chords arpeggio --report-json chords.json format0.mid
+check "--chords arpeggio: status" 0 "$status"
+check "--chords arpeggio: arranged" "True" \
+    "$(python3 -c 'import json; print(any(v["sources"] for v in json.load(open("chords.json"))["voices"]))' 2>&1)"
 
 # Several files: an array whose entries name their file as given and the
 # files each wrote.
@@ -93,6 +98,8 @@ check "failed: no files" "" "$(ls song.nsf song.wav 2>/dev/null)"
 # several songs, an output over an input.
 run --voices bass=t1 example.mid
 check "bad --voices: status" 2 "$status"
+run --chords chords example.mid
+check "bad --chords: status" 2 "$status"
 run --nsf song.nsf example.mid format0.mid
 check "--nsf with two songs: status" 2 "$status"
 cp example.mid keep.mid
