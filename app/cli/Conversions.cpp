@@ -68,7 +68,7 @@ bool OutputsCollide(FileSystem& files, const Options& options, const RunPaths& p
             const std::string& path = song.*member;
             // One song's file named twice (the same MIDI file twice, or one
             // --report-json for all) is written once per run of it, losing nothing.
-            if (path.empty() || !checked.insert(path).second) continue;
+            if (path.empty() || !checked.insert(std::string(option) + '\n' + path).second) continue;
             for (const auto& [other, what] : taken) {
                 if (MayBeSameFile(files, path, other) && files.SameFile(path, other)) {
                     problem = Fill(Tr("{1} would overwrite {2}"), {option, what});

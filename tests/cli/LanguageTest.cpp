@@ -86,14 +86,14 @@ kelvane::ConversionReport ArrangedReport() {
 TEST(ChineseReport, EveryWordOfTheTableIsChineseAndTheNumbersStay) {
     const std::string table = kelvane::ChineseReportTable(ArrangedReport());
     EXPECT_EQ(table,
-              "声道         音符     重叠       过短   字节   短音  移八度 为容量\n"
-              "方波1         312        0          0      0      0       0      0\n"
+              "声道         音符     重叠       过短   字节   短音 为容量        移八度\n"
+              "方波1         312        0          0      0      0      0             0\n"
               "    来自 音轨2，通道1: Acoustic Grand Piano\n"
               "    来自 an unusual source\n"
-              "方波2           0        0          0      0      0       0      0\n"
-              "三角波          0        0          0      0      0       0      0\n"
-              "噪声          480        0          0      0      0       0      0\n"
-              "DPCM            0        0          0      0      0       0      0\n"
+              "方波2           0        0          0      0      0      0             0\n"
+              "三角波          0        0          0      0      0      0             0\n"
+              "噪声          480        0          0      0      0      0             0\n"
+              "DPCM            0        0          0      0      0      0             0\n"
               "指挥轨: 7个音符未播放\n"
               "歌曲空间: 32768 / 32768 字节 (100%)，已满\n"
               "长度: 1:23 (83.40 秒)，速度 6,6,6,6\n"

@@ -16,7 +16,12 @@ run() {  # run DIR ARGS...: in DIR, sets out, err, status
     err=$(cat "$work/stderr")
 }
 # Every file under a folder with its checksum, the ROM image's too.
-files_of() { (cd "$work/$1" && find . -type f | LC_ALL=C sort | xargs -d "\n" md5sum; md5sum < "$work/$1.BIN"); }
+# The reports name the image each run wrote (one.BIN, two.BIN): read them as X.BIN.
+files_of() {
+    (cd "$work/$1" && find . -type f | LC_ALL=C sort | while IFS= read -r f; do
+        printf '%s  %s\n' "$(sed "s|$work/$1.BIN|X.BIN|g" "$f" | md5sum | cut -d' ' -f1)" "$f"
+    done; md5sum < "$work/$1.BIN")
+}
 
 # Songs of all kinds: plain, format 0 (arranged), one refused before its
 # tracks, a song whose name is no label, and a damaged last one.
