@@ -1,6 +1,8 @@
 #include "PlayedImage.h"
 
 #include "Console.h"
+#include "FillText.h"
+#include "Language.h"
 #include "LastImage.h"
 #include "Play.h"
 
@@ -12,7 +14,7 @@ bool ChooseImageToPlay(FileSystem& files, const DataEnvironment& environment, co
     const std::string noted = NotedLastImage(files, LastImageNote(environment));
     if (noted.empty()) return true;
     if (!MakeSystemPlatform()->FileExists(noted)) {
-        Print(stderr, "kelvane: the image the last run wrote no longer exists; it was " + noted + "\n");
+        Print(stderr, "kelvane: " + Fill(Tr("the image the last run wrote no longer exists; it was {1}"), {noted}) + "\n");
         return false;
     }
     image = noted;
@@ -22,7 +24,8 @@ bool ChooseImageToPlay(FileSystem& files, const DataEnvironment& environment, co
 void NoteWrittenImage(FileSystem& files, const DataEnvironment& environment, const std::string& image) {
     const std::string note = LastImageNote(environment);
     if (!NoteLastImage(files, note, image))
-        Print(stderr, "kelvane: cannot note the image's place in " + note + "; --play alone may not find it\n");
+        Print(stderr, "kelvane: " + Fill(Tr("cannot note the image's place in {1}; --play alone may not find it"), {note}) +
+                          "\n");
 }
 
 }  // namespace kelvane::cli
