@@ -65,8 +65,9 @@ expect_true "device: D: labelled px4 receives nothing" test ! -e "$sticks/d/ROM.
 expect_eq "device: E: holds the image and no temporary file" "ROM.BIN" "$(ls "$sticks/e")"
 expect_true "device: G:, a second PX4, receives nothing" test ! -e "$sticks/g/ROM.BIN"
 expect_true "device: the emulator is not started" test ! -e "$program/args.txt"
+# The tests run in a Chinese locale, so the command line speaks Chinese.
 expect_true "device: the command line says where the image went" \
-    grep -q 'copied .* to the device as E:\\ROM.BIN' "$WINE_TEST_DIR/device.out"
+    grep -q '已把 .* 复制到设备: E:\\ROM.BIN' "$WINE_TEST_DIR/device.out"
 
 rm -f "$WINEPREFIX/dosdevices/d:" "$WINEPREFIX/dosdevices/e:" "$WINEPREFIX/dosdevices/g:"
 wine_restart
@@ -88,7 +89,7 @@ status=0
 wine_run "$program/kelvane-cli.exe" --play >"$WINE_TEST_DIR/missing.out" 2>&1 || status=$?
 expect_eq "no emulator: exit status" 1 "$status"
 expect_true "no emulator: the command line says it cannot start it" \
-    grep -q 'cannot start .*duzer.exe' "$WINE_TEST_DIR/missing.out"
+    grep -q '无法启动 .*duzer.exe' "$WINE_TEST_DIR/missing.out"
 
 if [ -n "$linux_kelvane" ]; then
     program="$WINE_TEST_DIR/linux 音乐"
