@@ -61,6 +61,15 @@ void ApplyVolumes(const Score& score, std::array<VoiceLine, kVoiceCount>& lines)
     }
 }
 
+// Every gap of a tonal line becomes a rest of its own, so that the note
+// before it ends at its end.
+void MarkRests(std::array<VoiceLine, kVoiceCount>& lines) {
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i) notes[i].restAfter = notes[i + 1].start > notes[i].end;
+    }
+}
+
 std::string SourceText(const Score& score, std::uint32_t p) {
     const Part& part = score.parts[p];
     std::string name = part.drums ? GmDrumKitName(part.program) : GmProgramName(part.program);
@@ -103,9 +112,8 @@ void CountHidden(const Score& score, const RolePlan& plan, const std::vector<std
 void ReportReading(const Score& score, const Timing& timing, ArrangementReport& report) {
     if (score.pitchBends > 0) report.warnings.push_back("忽略了弯音 (" + std::to_string(score.pitchBends) + "个)");
     if (timing.TempoChanges() > 0) {
-        report.warnings.push_back("合并了" + std::to_string(timing.TempoChanges()) + "处速度变化: 全曲按最长的速度 " +
-                                  std::to_string(60000000 / std::max<std::uint32_t>(timing.MainTempo(), 1)) +
-                                  " BPM, 各段时长不变");
+        report.warnings.push_back("合并了" + std::to_string(timing.TempoChanges()) +
+                                  "处速度变化: 全曲用同一时间单位, 各段时长不变");
     }
     std::uint32_t late = 0;
     for (const Note& note : score.notes) late += note.start >= kMaxUnits ? 1 : 0;
@@ -157,7 +165,9 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
             song.programs[static_cast<std::size_t>(v)] =
                 score.notes[song.lines[static_cast<std::size_t>(v)].notes.front().note].program;
     song.lyrics = ArrangeLyrics(score, song.lyricPool);
-    song.tempo = std::min<std::uint32_t>(std::max<std::uint32_t>(timing.MainTempo(), 1), 0xFFFFFF);
+    song.tempo = timing.UnitGrid().TempoMicros();
+    MarkRests(song.lines);
+    report.rests = CountRests(song.lines);
     if (!score.meters.empty()) {
         auto first = std::min_element(score.meters.begin(), score.meters.end(),
                                       [](const MeterChange& a, const MeterChange& b) { return a.tick < b.tick; });
@@ -198,6 +208,15 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     }
     report.units = end;
     report.tempo = song.tempo;
+    report.sourceSeconds = timing.SongMicros() / 1e6;
+    report.movedShare = timing.MovedShare();
+    report.onsetP95Ms = timing.OnsetP95Micros() / 1000;
+    report.unitMs = timing.UnitGrid().UnitMicros() / 1000;
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i)
+            report.restsKept[static_cast<std::size_t>(v)] += notes[i].restAfter ? 1 : 0;
+    }
     result.ok = true;
     return result;
 }

@@ -57,20 +57,74 @@ void Cut(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyri
                                       [](const VoiceNote& note, std::uint32_t unit) { return note.start < unit; });
         report.voices[static_cast<std::size_t>(v)].droppedFit += static_cast<std::uint32_t>(notes.end() - first);
         notes.erase(first, notes.end());
-        if (!notes.empty()) notes.back().end = std::min(notes.back().end, cut);
+        if (!notes.empty()) {
+            notes.back().end = std::min(notes.back().end, cut);
+            notes.back().restAfter = false;
+        }
     }
     lyrics.erase(std::lower_bound(lyrics.begin(), lyrics.end(), cut,
                                   [](const LyricLine& lyric, std::uint32_t unit) { return lyric.unit < unit; }),
                  lyrics.end());
 }
 
+// Gives up rests, the shortest first, until the song takes `capacity` bytes
+// or no rest is left; a note whose rest goes sounds on until the next note.
+// Each rest's bytes are its own: its note, its volumes and the waits it
+// adds to the note before it.
+std::uint32_t DropRests(std::array<VoiceLine, kVoiceCount>& lines, std::size_t used, std::size_t capacity) {
+    struct Rest {
+        std::uint32_t length;
+        int voice;
+        std::size_t note;
+        std::size_t bytes;
+    };
+    std::vector<Rest> rests;
+    std::vector<std::uint32_t> noLyrics;
+    SongCost cost(lines, noLyrics);
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        const std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i) {
+            if (!notes[i].restAfter) continue;
+            VoiceNote folded = notes[i];
+            folded.restAfter = false;
+            std::size_t saved = cost.Between(v, notes[i], notes[i + 1]) - cost.Between(v, folded, notes[i + 1]);
+            rests.push_back({notes[i + 1].start - notes[i].end, v, i, saved});
+        }
+    }
+    std::stable_sort(rests.begin(), rests.end(), [](const Rest& a, const Rest& b) { return a.length < b.length; });
+    std::uint32_t dropped = 0;
+    for (const Rest& rest : rests) {
+        if (used <= capacity) break;
+        lines[static_cast<std::size_t>(rest.voice)].notes[rest.note].restAfter = false;
+        used -= rest.bytes;
+        ++dropped;
+    }
+    return dropped;
+}
+
 }  // namespace
+
+std::uint32_t CountRests(const std::array<VoiceLine, kVoiceCount>& lines) {
+    std::uint32_t rests = 0;
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        const std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i) rests += notes[i].restAfter ? 1 : 0;
+    }
+    return rests;
+}
 
 FitOutcome FitSong(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyrics, const Score& score,
                    const Timing& timing, std::size_t capacity, ArrangementReport& report) {
     FitOutcome outcome;
     const std::string prefix = "为放入歌曲空间, ";
     std::size_t used = Measure(lines, lyrics);
+    const std::uint32_t rests = CountRests(lines);
+    if (used > capacity && rests > 0) {
+        std::uint32_t dropped = DropRests(lines, used, capacity);
+        report.warnings.push_back(prefix + "去掉了" + std::to_string(dropped) + "处休止, 保留最长的" +
+                                  std::to_string(rests - dropped) + "处");
+        used = Measure(lines, lyrics);
+    }
     if (used > capacity && !lines[kSquare2].notes.empty()) {
         std::size_t count = lines[kSquare2].notes.size();
         DropVoice(lines[kSquare2], report.voices[kSquare2]);

@@ -64,7 +64,7 @@ std::vector<Measures> Measure(const Score& score, const std::vector<std::uint32_
             m.median = *middle;
             m.coverage = double(covered[p]) / songEnd;
             m.polyphony = double(overlapping[p]) / m.notes;
-            m.density = covered[p] > 0 ? m.notes * 8.0 / double(covered[p]) : 0;
+            m.density = covered[p] > 0 ? m.notes * score.unitsPerQuarter / double(covered[p]) : 0;
             m.velocity = double(velocities[p]) / (127.0 * m.notes);
         }
         std::string name = score.trackNames[static_cast<std::size_t>(score.parts[p].track)];

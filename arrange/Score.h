@@ -15,6 +15,7 @@ constexpr int kDrumChannel = 9;  // MIDI channel 10
 struct Note {
     std::uint64_t startTick = 0;
     std::uint64_t endTick = 0;
+    double unitsPerQuarter = 8;          // time units a quarter note of the main tempo lasts, from Timing
     std::uint32_t start = 0;  // time units, filled by Timing
     std::uint32_t end = 0;
     std::uint32_t part = 0;
@@ -79,6 +80,7 @@ struct Score {
     std::string textPool;
 
     std::uint64_t endTick = 0;
+    double unitsPerQuarter = 8;          // time units a quarter note of the main tempo lasts, from Timing
     std::uint32_t pitchBends = 0;        // bends away from the centre, ignored
     std::uint32_t otherControllers = 0;  // controllers other than 7 and 11, ignored
 

@@ -7,7 +7,6 @@ namespace {
 
 constexpr std::size_t kTonalEnd = 3;       // closing pair and end
 constexpr std::size_t kPercussionEnd = 1;  // end
-constexpr std::uint64_t kMaxShortNote = 32;
 
 }  // namespace
 
@@ -20,7 +19,7 @@ SongCost::SongCost(const std::array<VoiceLine, kVoiceCount>& lines, const std::v
         std::uint64_t bytes = notes.empty() ? 0 : WaitBytes(notes[0].start);
         for (std::size_t i = 0; i < notes.size(); ++i) {
             before[i] = bytes;
-            if (i + 1 < notes.size()) bytes += NoteBytes(v, notes[i], notes[i + 1].start - notes[i].start);
+            if (i + 1 < notes.size()) bytes += NoteAndRestBytes(v, notes[i], notes[i + 1]);
         }
     }
 }
@@ -29,6 +28,11 @@ std::size_t SongCost::NoteBytes(int voice, const VoiceNote& note, std::uint64_t 
     std::size_t bytes = note.volume != kNoVolume ? 1 : 0;
     if (IsTonal(voice)) return bytes + 2 + (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0);
     return bytes + 1 + WaitBytes(length);
+}
+
+std::size_t SongCost::NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next) const {
+    if (!note.restAfter || !IsTonal(voice)) return NoteBytes(voice, note, next.start - note.start);
+    return NoteBytes(voice, note, note.end - note.start) + RestBytes(next.start - note.end, next);
 }
 
 std::size_t SongCost::Voice(int voice, std::uint32_t cut) const {

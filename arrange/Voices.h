@@ -20,6 +20,9 @@ struct VoiceNote {
     std::uint8_t key = 0;     // as written: moved into range, or the drum's key
     std::uint8_t drum = 0;    // DrumClass for Noise and DPCM hits
     std::int16_t volume = kNoVolume;  // controller 7 value written before the note
+    // A tonal note followed by a gap: the gap is written as a note of its
+    // own at volume 0, so that the note ends at its end.
+    bool restAfter = false;
 };
 
 struct VoiceLine {

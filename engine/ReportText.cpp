@@ -42,6 +42,49 @@ std::string Quoted(const std::string& text) {
 
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 
+// `digits` decimals, the same way.
+std::string Fixed(double value, int digits) {
+    long long scale = 1;
+    for (int i = 0; i < digits; ++i) scale *= 10;
+    long long scaled = Rounded((value < 0 ? -value : value) * static_cast<double>(scale));
+    std::string fraction = std::to_string(scaled % scale);
+    fraction.insert(0, static_cast<std::size_t>(digits) - fraction.size(), '0');
+    return (value < 0 && scaled > 0 ? "-" : "") + std::to_string(scaled / scale) + (digits > 0 ? "." + fraction : "");
+}
+
+bool TimelessUnits(const ConversionReport& report) {
+    for (int steps : report.tempo)
+        if (steps < 2) return true;
+    return false;
+}
+
+std::string TempoText(const ConversionReport& report) {
+    return std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
+           std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]);
+}
+
+std::string Percent(double share) { return Fixed(share * 100, 1) + "%"; }
+
+}  // namespace
+
+std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName) {
+    if (report.arranged || !report.translated || report.units == 0) return "";
+    const std::string retime = "; 用 " + arrangeName + " 按MIDI文件的实际时长重新排定时值";
+    if (TimelessUnits(report))
+        return "提示: 速度字节 " + TempoText(report) + " 小于2, 有的时间单位不占时间, 驱动会把这首歌放得太快" + retime;
+    if (report.speed > 1.02)
+        return "提示: 驱动会把这首歌放快" + Percent(report.speed - 1) + " (原速的" + Fixed(report.speed, 3) + "倍)" + retime;
+    if (report.speed > 0 && report.speed < 0.98)
+        return "提示: 驱动会把这首歌放慢" + Percent(1 - report.speed) + " (原速的" + Fixed(report.speed, 3) + "倍)" + retime;
+    return "";
+}
+
+namespace {
+
+std::string SpeedText(const ConversionReport& report) {
+    return report.speed > 0 ? "x" + Fixed(report.speed, 3) : "no time at the driver's tempo";
+}
+
 }  // namespace
 
 std::string MinutesAndSeconds(double seconds) {
@@ -71,8 +114,18 @@ std::string ReportTable(const ConversionReport& report) {
     text += "song block: " + Number(report.songBlockUsed) + " of " + Number(size) + " bytes (" +
             Number((report.songBlockUsed * 100 + size / 2) / size) + "%)" + (report.songBlockFull ? ", full" : "") + "\n";
     text += "length: " + MinutesAndSeconds(report.seconds) + " (" + Seconds(report.seconds) + " s), tempo " +
-            std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
-            std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]) + "\n";
+            TempoText(report) + "\n";
+    text += "timing: unit " + Fixed(report.unitMs, 2) + " ms; " + Seconds(report.seconds) +
+            " s at the driver's tempo against the MIDI file's " + Seconds(report.midiSeconds) + " s; speed " +
+            SpeedText(report) + "\n";
+    if (arranged) {
+        std::uint32_t kept = 0;
+        for (const VoiceReport& voice : report.voices) kept += voice.rests;
+        text += "re-timed: " + Percent(report.movedShare) + " of the notes start more than 30 ms off; rests kept " +
+                Number(kept) + " of " + Number(report.rests) + "\n";
+    }
+    const std::string advice = TempoAdvice(report, "--arrange");
+    if (!advice.empty()) text += advice + "\n";
     for (const std::string& warning : report.warnings) text += "warning: " + warning + "\n";
     return text;
 }
@@ -89,6 +142,7 @@ std::string ReportJson(const ConversionReport& report) {
             json += ",\"short\":" + Number(voice.droppedShort) + ",\"octave\":" + Number(voice.droppedOctave) +
                     ",\"fit\":" + Number(voice.droppedFit);
         json += "},\"bytes\":" + Number(voice.bytes);
+        if (report.arranged) json += ",\"rests\":" + Number(voice.rests);
         if (report.arranged) {
             json += ",\"sources\":[";
             for (std::size_t k = 0; k < voice.sources.size(); ++k)
@@ -102,6 +156,10 @@ std::string ReportJson(const ConversionReport& report) {
     json += ",\"seconds\":" + Seconds(report.seconds);
     json += ",\"tempo\":[" + std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
             std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]) + "]";
+    json += ",\"unitMs\":" + Fixed(report.unitMs, 2) + ",\"midiSeconds\":" + Seconds(report.midiSeconds) +
+            ",\"speed\":" + (report.speed > 0 ? Fixed(report.speed, 4) : std::string("null"));
+    if (report.arranged)
+        json += ",\"movedShare\":" + Fixed(report.movedShare, 4) + ",\"rests\":" + Number(report.rests);
     json += ",\"conductorNotes\":" + Number(report.conductorNotes);
     json += ",\"arranged\":" + std::string(report.arranged ? "true" : "false");
     json += ",\"succeeded\":" + std::string(report.succeeded ? "true" : "false");

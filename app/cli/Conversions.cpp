@@ -7,6 +7,7 @@
 #include "LabelAdvice.h"
 #include "Messages.h"
 #include "NsfOutput.h"
+#include "ReportText.h"
 #include "RunAdvice.h"
 #include "SongName.h"
 
@@ -25,6 +26,8 @@ void Advise(const ConversionReport& report, const std::string& songName) {
     }
     if (report.arranged) return;
     if (report.translated && MostNotesLost(report)) Print(stderr, kLostNotesHint);
+    const std::string tempo = TempoAdvice(report, "--arrange");
+    if (!tempo.empty()) Print(stderr, tempo + "\n");
     if (report.refused && report.message == msg::kTooManyTracks) Print(stderr, kTooManyTracksHint);
 }
 

@@ -1,12 +1,15 @@
 // What the front ends tell the user after a run, beside its status lines:
-// that a plain conversion lost most of the music, what the arrangement gave
-// each voice, and the report file an arranged run leaves beside its outputs.
+// that a plain conversion lost most of the music or plays at the wrong speed
+// (TempoAdvice, in ReportText.h, which the report shares), what the
+// arrangement gave each voice, and the report file an arranged run leaves
+// beside its outputs.
 #pragma once
 
 #include <string>
 
 #include "ConversionReport.h"
 #include "FileSystem.h"
+#include "ReportText.h"
 
 namespace kelvane {
 

@@ -286,5 +286,7 @@ std::vector<std::string> CKelvaneDlg::StatusAdvice(const kelvane::ConversionRepo
     const std::string advice = kelvane::LabelAdvice(kelvane::Narrow(songName_));
     if (!advice.empty()) lines.push_back(advice + "\n");
     if (!arrange_ && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
+    const std::string tempo = kelvane::TempoAdvice(report, "\"自动编排\"");
+    if (!arrange_ && !tempo.empty()) lines.push_back(tempo + "\n");
     return lines;
 }
