@@ -24,7 +24,6 @@ constexpr char kNoNotes[] = "MIDI文件中没有音符";
 constexpr char kNotConvertible[] = "编排后的歌曲无法转换";
 constexpr int kDefaultVolume = 100;  // controller 7 before any is sent
 constexpr int kDefaultExpression = 127;
-constexpr int kFitRetries = 4;
 
 // Controller 7 values written before the notes of the squares and Noise,
 // whenever the level the driver hears (value / 8) changes. The triangle has
@@ -177,27 +176,21 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
 
     // One byte short of the block: a stream that ends on its very last byte
     // wraps the engine's 16-bit cursor to 0, and the in-memory measure then
-    // cannot tell how much was used.
-    std::size_t capacity = kSongBlockSize - 1;
-    for (int attempt = 0;; ++attempt) {
-        FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
-        result.midi = WriteArrangedSong(song, score);
-        kelvane::ConversionReport check = AnalyzeSong(result.midi);
-        bool fits = !check.refused && !check.songBlockFull && check.succeeded;
-        if (fits || attempt == kFitRetries) {
-            if (!fits) {
-                result.error = kNotConvertible;
-                return result;
-            }
-            report.songBlockUsed = check.songBlockUsed;
-            report.bars = fit.barsKept;
-            for (int v = 0; v < kVoiceCount; ++v)
-                report.voices[static_cast<std::size_t>(v)].bytes = fit.voiceBytes[static_cast<std::size_t>(v)];
-            break;
-        }
-        // Only when the measure above and the engine disagree.
-        capacity -= std::min(capacity / 2, check.songBlockUsed > capacity ? check.songBlockUsed - capacity : capacity / 8);
+    // cannot tell how much was used. The fit's count of bytes is the
+    // engine's (the tests hold them equal); the engine's own measure of the
+    // written file has the last word.
+    const std::size_t capacity = kSongBlockSize - 1;
+    FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
+    result.midi = WriteArrangedSong(song, score);
+    kelvane::ConversionReport check = AnalyzeSong(result.midi);
+    if (check.refused || check.songBlockFull || !check.succeeded) {
+        result.error = kNotConvertible;
+        return result;
     }
+    report.songBlockUsed = check.songBlockUsed;
+    report.bars = fit.barsKept;
+    for (int v = 0; v < kVoiceCount; ++v)
+        report.voices[static_cast<std::size_t>(v)].bytes = fit.voiceBytes[static_cast<std::size_t>(v)];
 
     ReportSources(score, plan, song.lines, report);
     std::uint32_t end = 0;

@@ -72,10 +72,9 @@ std::string TempoAdvice(const ConversionReport& report, const std::string& arran
     const std::string retime = "; 用 " + arrangeName + " 按MIDI文件的实际时长重新排定时值";
     if (TimelessUnits(report))
         return "提示: 速度字节 " + TempoText(report) + " 小于2, 有的时间单位不占时间, 驱动会把这首歌放得太快" + retime;
+    // The tempo rule only ever shortens a unit: the driver is never slow.
     if (report.speed > 1.02)
         return "提示: 驱动会把这首歌放快" + Percent(report.speed - 1) + " (原速的" + Fixed(report.speed, 3) + "倍)" + retime;
-    if (report.speed > 0 && report.speed < 0.98)
-        return "提示: 驱动会把这首歌放慢" + Percent(1 - report.speed) + " (原速的" + Fixed(report.speed, 3) + "倍)" + retime;
     return "";
 }
 

@@ -16,7 +16,7 @@ std::string ReportJson(const ConversionReport& report);
 
 // Advice on the speed of a plain conversion, one line without its line end,
 // or "" when it plays at its own speed: its tempo bytes give units of no
-// time, or the driver plays it more than 2 % too fast or too slow.
+// time, or the driver plays it more than 2 % too fast.
 // `arrangeName` names the arrangement as the front end offers it
 // ("--arrange", or the dialog's check box).
 std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName);

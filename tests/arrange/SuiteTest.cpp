@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -63,6 +65,17 @@ TEST(ArrangeOutsideSuite, EveryFileArrangesAndConvertsOrHoldsNoNotes) {
         std::size_t notes = 0;
         for (const auto& voice : song.voices) notes += voice.size();
         EXPECT_GT(notes, 0u);
+
+        // Its time: as long as the file, its notes near their real time.
+        const double real = result.report.sourceSeconds, error = check.seconds - real;
+        const double allowed = std::max(result.report.unitMs / 1000, 0.005 * real);
+        std::printf("[ timing ] %-48s unit %6.2f ms  %8.3f s of %8.3f s (%+7.1f ms)  onsets p95 %5.1f ms  "
+                    "moved >30 ms %5.1f%%  rests %u\n",
+                    name.c_str(), result.report.unitMs, check.seconds, real, error * 1000,
+                    result.report.onsetP95Ms, 100 * result.report.movedShare, result.report.rests);
+        for (int steps : check.tempo) EXPECT_GE(steps, 2);
+        EXPECT_LE(std::abs(error), allowed);
+        EXPECT_LE(result.report.onsetP95Ms, 25.0);
     }
     EXPECT_EQ(arranged, static_cast<int>(files.size() - noteless.size()));
 }
