@@ -67,13 +67,13 @@ std::string Percent(double share) { return Fixed(share * 100, 1) + "%"; }
 
 }  // namespace
 
-std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName) {
+std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName, bool evenSlightly) {
     if (report.arranged || !report.translated || report.units == 0) return "";
     const std::string retime = "; 用 " + arrangeName + " 按MIDI文件的实际时长重新排定时值";
     if (TimelessUnits(report))
         return "提示: 速度字节 " + TempoText(report) + " 小于2, 有的时间单位不占时间, 驱动会把这首歌放得太快" + retime;
     // The tempo rule only ever shortens a unit: the driver is never slow.
-    if (report.speed > 1.02)
+    if (evenSlightly && report.speed > 1.02)
         return "提示: 驱动会把这首歌放快" + Percent(report.speed - 1) + " (原速的" + Fixed(report.speed, 3) + "倍)" + retime;
     return "";
 }
@@ -123,7 +123,7 @@ std::string ReportTable(const ConversionReport& report) {
         text += "re-timed: " + Percent(report.movedShare) + " of the notes start more than 30 ms off; rests kept " +
                 Number(kept) + " of " + Number(report.rests) + "\n";
     }
-    const std::string advice = TempoAdvice(report, "--arrange");
+    const std::string advice = TempoAdvice(report, "--arrange", true);
     if (!advice.empty()) text += advice + "\n";
     for (const std::string& warning : report.warnings) text += "warning: " + warning + "\n";
     return text;

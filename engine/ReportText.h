@@ -15,11 +15,12 @@ std::string ReportTable(const ConversionReport& report);
 std::string ReportJson(const ConversionReport& report);
 
 // Advice on the speed of a plain conversion, one line without its line end,
-// or "" when it plays at its own speed: its tempo bytes give units of no
-// time, or the driver plays it more than 2 % too fast.
+// or "": its tempo bytes give units of no time (the driver plays it far too
+// fast), or, with `evenSlightly`, the driver plays it more than 2 % too fast
+// (as most tempos are: the report says so; the front ends only the former).
 // `arrangeName` names the arrangement as the front end offers it
 // ("--arrange", or the dialog's check box).
-std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName);
+std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName, bool evenSlightly = false);
 
 // Seconds as "m:ss".
 std::string MinutesAndSeconds(double seconds);
