@@ -131,7 +131,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         return result;
     }
     Timing timing(score);
-    ApplyTiming(score, timing);
+    const TimingFigures figures = ApplyTiming(score, timing);
     ReportReading(score, timing, report);
 
     const std::vector<std::uint32_t> order = OrderByStart(score);
@@ -201,9 +201,9 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     }
     report.units = end;
     report.tempo = song.tempo;
-    report.sourceSeconds = timing.SongMicros() / 1e6;
-    report.movedShare = timing.MovedShare();
-    report.onsetP95Ms = timing.OnsetP95Micros() / 1000;
+    report.sourceSeconds = figures.songMicros / 1e6;
+    report.movedShare = figures.movedShare;
+    report.onsetP95Ms = figures.onsetP95Micros / 1000;
     report.unitMs = timing.UnitGrid().UnitMicros() / 1000;
     for (int v = kSquare1; v <= kTriangle; ++v) {
         const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(v)].notes;

@@ -59,12 +59,6 @@ public:
     std::uint32_t ToUnit(std::uint64_t tick, std::size_t& hint) const { return ToUnitAt(Micros(tick, hint)); }
     std::uint32_t ToUnitAt(double micros) const;
 
-    // The length of the song: from its start to the end of its last note.
-    double SongMicros() const { return songMicros_; }
-    // The share of the notes whose start moved by more than 30 ms.
-    double MovedShare() const { return movedShare_; }
-    // How far 95 % of the notes' starts lie from their real time at most.
-    double OnsetP95Micros() const { return onsetP95_; }
 
     // Unit of every bar line from the start up to `endUnit`, the first at 0.
     std::vector<std::uint32_t> BarStarts(const Score& score, std::uint32_t endUnit) const;
@@ -85,12 +79,16 @@ private:
     std::uint32_t mainTempo_ = 500000;
     int changes_ = 0;
     Grid grid_;
-    double songMicros_ = 0;
-    double movedShare_ = 0;
-    double onsetP95_ = 0;
 };
 
-// Fills the unit times of the score's notes, volume changes and texts.
-void ApplyTiming(Score& score, const Timing& timing);
+struct TimingFigures {
+    double songMicros = 0;      // from the start to the end of the last note
+    double movedShare = 0;      // share of the notes whose start moved by more than 30 ms
+    double onsetP95Micros = 0;  // 95 % of the notes start at most this far from their time (to 0.1 ms)
+};
+
+// Fills the unit times of the score's notes, volume changes and texts, and
+// measures how far the notes moved.
+TimingFigures ApplyTiming(Score& score, const Timing& timing);
 
 }  // namespace kelvane::arrange
