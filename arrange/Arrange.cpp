@@ -130,7 +130,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         result.error = kNoNotes;
         return result;
     }
-    Timing timing(score);
+    Timing timing(score);  // its grid may still grow coarser in the fit
     const TimingFigures figures = ApplyTiming(score, timing);
     ReportReading(score, timing, report);
 
@@ -164,7 +164,6 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
             song.programs[static_cast<std::size_t>(v)] =
                 score.notes[song.lines[static_cast<std::size_t>(v)].notes.front().note].program;
     song.lyrics = ArrangeLyrics(score, song.lyricPool);
-    song.tempo = timing.UnitGrid().TempoMicros();
     MarkRests(song.lines);
     report.rests = CountRests(song.lines);
     if (!score.meters.empty()) {
@@ -180,7 +179,12 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     // engine's (the tests hold them equal); the engine's own measure of the
     // written file has the last word.
     const std::size_t capacity = kSongBlockSize - 1;
+    const Grid chosen = timing.UnitGrid();
     FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
+    // The fit may have given the song a coarser grid: its tempo, and how far
+    // the notes moved on it.
+    song.tempo = timing.UnitGrid().TempoMicros();
+    const TimingFigures moved = timing.UnitGrid() == chosen ? figures : ApplyTiming(score, timing);
     result.midi = WriteArrangedSong(song, score);
     kelvane::ConversionReport check = AnalyzeSong(result.midi);
     if (check.refused || check.songBlockFull || !check.succeeded) {
@@ -202,8 +206,8 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     report.units = end;
     report.tempo = song.tempo;
     report.sourceSeconds = figures.songMicros / 1e6;
-    report.movedShare = figures.movedShare;
-    report.onsetP95Ms = figures.onsetP95Micros / 1000;
+    report.movedShare = moved.movedShare;
+    report.onsetP95Ms = moved.onsetP95Micros / 1000;
     report.unitMs = timing.UnitGrid().UnitMicros() / 1000;
     for (int v = kSquare1; v <= kTriangle; ++v) {
         const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(v)].notes;

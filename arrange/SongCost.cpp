@@ -24,13 +24,13 @@ SongCost::SongCost(const std::array<VoiceLine, kVoiceCount>& lines, const std::v
     }
 }
 
-std::size_t SongCost::NoteBytes(int voice, const VoiceNote& note, std::uint64_t length) const {
+std::size_t SongCost::NoteBytes(int voice, const VoiceNote& note, std::uint64_t length) {
     std::size_t bytes = note.volume != kNoVolume ? 1 : 0;
     if (IsTonal(voice)) return bytes + 2 + (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0);
     return bytes + 1 + WaitBytes(length);
 }
 
-std::size_t SongCost::NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next) const {
+std::size_t SongCost::NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next) {
     if (!note.restAfter || !IsTonal(voice)) return NoteBytes(voice, note, next.start - note.start);
     return NoteBytes(voice, note, note.end - note.start) + RestBytes(next.start - note.end, next);
 }

@@ -46,7 +46,7 @@ public:
     std::size_t Voice(int voice, std::uint32_t cut = UINT32_MAX) const;
 
     // Bytes of `note` (with its rest, if it has one) when `next` follows it.
-    std::size_t Between(int voice, const VoiceNote& note, const VoiceNote& next) const {
+    static std::size_t Between(int voice, const VoiceNote& note, const VoiceNote& next) {
         return NoteAndRestBytes(voice, note, next);
     }
     // What a rest of `length` units before `next` costs on a tonal voice.
@@ -57,9 +57,9 @@ public:
 
 private:
     static constexpr std::uint64_t kMaxShortNote = 32;
-    std::size_t NoteBytes(int voice, const VoiceNote& note, std::uint64_t length) const;
+    static std::size_t NoteBytes(int voice, const VoiceNote& note, std::uint64_t length);
     // Note `note` and the rest after it, if any, up to `next`.
-    std::size_t NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next) const;
+    static std::size_t NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next);
 
     const std::array<VoiceLine, kVoiceCount>& lines_;
     const std::vector<std::uint32_t>& lyricUnits_;

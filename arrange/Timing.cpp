@@ -25,12 +25,12 @@ struct Placed {
     bool checkEnd;  // a tonal note: it must keep a length, its end in time
 };
 
-bool Kept(const Grid& grid, const Placed& note) {
+bool Kept(const GridMap& grid, double unitMicros, const Placed& note) {
     std::uint64_t start = grid.Nearest(note.start);
     if (std::abs(double(grid.FrameOf(start)) * kFrameMicros - note.start) > note.tolerance) return false;
     if (!note.checkEnd) return true;
     // Shorter than half a unit, a note lasts a unit only by luck of rounding.
-    if (note.end - note.start < grid.UnitMicros() / 2) return false;
+    if (note.end - note.start < unitMicros / 2) return false;
     std::uint64_t end = grid.Nearest(note.end);
     return end > start && std::abs(double(grid.FrameOf(end)) * kFrameMicros - note.end) <= 2 * note.tolerance;
 }
@@ -38,8 +38,10 @@ bool Kept(const Grid& grid, const Placed& note) {
 // Notes that do not keep their time on `grid`, of every `step`-th note,
 // counted up to `limit`.
 std::size_t Misses(const Grid& grid, const std::vector<Placed>& notes, std::size_t step, std::size_t limit) {
+    const GridMap map(grid);
+    const double unit = grid.UnitMicros();
     std::size_t misses = 0;
-    for (std::size_t i = 0; i < notes.size() && misses <= limit; i += step) misses += Kept(grid, notes[i]) ? 0 : 1;
+    for (std::size_t i = 0; i < notes.size() && misses <= limit; i += step) misses += Kept(map, unit, notes[i]) ? 0 : 1;
     return misses;
 }
 
@@ -54,31 +56,45 @@ bool KeepsTime(const Grid& grid, const std::vector<Placed>& notes) {
 
 }  // namespace
 
-std::uint64_t Grid::FrameOf(std::uint64_t unit) const {
-    const std::array<int, 4> frames = Frames();
-    std::uint64_t at = unit / 4 * static_cast<std::uint64_t>(CycleFrames());
-    for (std::uint64_t k = 0; k < unit % 4; ++k) at += static_cast<std::uint64_t>(frames[k]);
-    return at;
+std::uint64_t Grid::FrameOf(std::uint64_t unit) const { return GridMap(*this).FrameOf(unit); }
+
+std::uint64_t Grid::Nearest(double micros) const { return GridMap(*this).Nearest(micros); }
+
+GridMap::GridMap(const Grid& grid)
+    : cycleFrames_(static_cast<std::uint32_t>(grid.CycleFrames())), cycleHalves_(2 * cycleFrames_) {
+    const std::array<int, 4> frames = grid.Frames();
+    std::uint32_t at = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+        starts_[k] = at;
+        // Between point k and point k + 1, in half frames: their sum in frames.
+        midpoints_[k] = 2 * at + static_cast<std::uint32_t>(frames[k]);
+        at += static_cast<std::uint32_t>(frames[k]);
+    }
 }
 
-std::uint64_t Grid::Nearest(double micros) const {
+std::uint64_t GridMap::Nearest(double micros) const {
     // In half frames: grid points lie on even values, and the midpoints
     // between them on whole ones, so the half frame a time falls in tells
     // its nearest point (a time on a midpoint goes to the later point).
     const double halves = micros / (kFrameMicros / 2);
     if (!(halves > 0)) return 0;
     if (halves >= 0x1p60) return UINT64_MAX / 2;
-    const auto half = static_cast<std::uint64_t>(halves);
-    const auto cycle = static_cast<std::uint64_t>(2 * CycleFrames());
-    const std::uint64_t within = half % cycle;
-    const std::array<int, 4> frames = Frames();
-    // Midpoint k lies between point k and point k + 1.
-    std::uint64_t k = 0, midpoint = static_cast<std::uint64_t>(frames[0]);
-    while (k < 4 && within >= midpoint) {
-        ++k;
-        if (k < 4) midpoint += static_cast<std::uint64_t>(frames[k - 1] + frames[k]);
+    // Times within 2^32 half frames (over a year) divide in 32 bits, which
+    // is several times faster.
+    std::uint64_t cycles;
+    std::uint32_t within;
+    if (halves < 0x1p32) {
+        const auto half = static_cast<std::uint32_t>(halves);
+        cycles = half / cycleHalves_;
+        within = half % cycleHalves_;
+    } else {
+        const auto half = static_cast<std::uint64_t>(halves);
+        cycles = half / cycleHalves_;
+        within = static_cast<std::uint32_t>(half % cycleHalves_);
     }
-    return half / cycle * 4 + k;
+    const std::uint32_t k = (within >= midpoints_[0]) + (within >= midpoints_[1]) + (within >= midpoints_[2]) +
+                            (within >= midpoints_[3]);
+    return cycles * 4 + k;
 }
 
 Timing::Timing(const Score& score) : ticksPerSecond_(score.ticksPerSecond), division_(score.division) {
@@ -165,12 +181,13 @@ void Timing::ChooseGrid(const Score& score) {
     for (int whole = cap / 4; whole >= 1; --whole)
         for (int extra : {0, 3, 2, 1})
             if (4 * whole + extra <= cap) candidates.push_back({whole, extra});
-    grid_ = candidates.front();
+    coarsest_ = candidates.front();
+    UseGrid(coarsest_);
     if (!notes.empty()) {
         auto keeping = std::find_if(candidates.begin(), candidates.end(),
                                     [&](const Grid& grid) { return KeepsTime(grid, notes); });
         if (keeping != candidates.end()) {
-            grid_ = *keeping;
+            UseGrid(*keeping);
         } else {
             // No grid keeps 98 %: the one that keeps most.
             std::size_t fewest = SIZE_MAX;
@@ -178,7 +195,7 @@ void Timing::ChooseGrid(const Score& score) {
                 std::size_t misses = Misses(grid, notes, 1, fewest);
                 if (misses < fewest) {
                     fewest = misses;
-                    grid_ = grid;
+                    UseGrid(grid);
                 }
             }
         }
@@ -205,7 +222,7 @@ double Timing::Micros(std::uint64_t tick, std::size_t& hint) const {
 }
 
 std::uint32_t Timing::ToUnitAt(double micros) const {
-    std::uint64_t unit = grid_.Nearest(micros);
+    std::uint64_t unit = map_.Nearest(micros);
     return unit >= kMaxUnits ? kMaxUnits : static_cast<std::uint32_t>(unit);
 }
 
@@ -254,7 +271,7 @@ TimingFigures ApplyTiming(Score& score, const Timing& timing) {
         figures.songMicros = std::max(figures.songMicros, end);
         const bool drum = score.parts[note.part].drums;
         if ((!drum && note.endTick <= note.startTick) || note.start >= kMaxUnits) continue;
-        double off = std::abs(double(grid.FrameOf(note.start)) * kFrameMicros - start);
+        double off = std::abs(double(timing.Map().FrameOf(note.start)) * kFrameMicros - start);
         ++moved[std::min(kBins, static_cast<std::size_t>(off / 100))];
         figures.movedShare += off > kMovedMicros ? 1 : 0;
         ++counted;

@@ -28,6 +28,8 @@ struct Grid {
     }
     int CycleFrames() const { return 4 * whole + extra; }
     double UnitMicros() const { return CycleFrames() * 5000.0; }
+    bool operator==(const Grid& other) const { return whole == other.whole && extra == other.extra; }
+    bool operator!=(const Grid& other) const { return !(*this == other); }
     // Microseconds per quarter note whose tempo bytes are this grid's (a unit
     // is an eighth of a quarter); one microsecond over the exact value, so
     // that the rule's floating-point divisions cannot fall below it.
@@ -40,6 +42,23 @@ struct Grid {
     std::uint64_t Nearest(double micros) const;
 };
 
+// A grid made ready for mapping many times: its cycle and the midpoints
+// between its points, in half frames.
+class GridMap {
+public:
+    explicit GridMap(const Grid& grid);
+    std::uint64_t Nearest(double micros) const;
+    std::uint64_t FrameOf(std::uint64_t unit) const {
+        return (unit >> 2) * cycleFrames_ + starts_[unit & 3];
+    }
+
+private:
+    std::uint32_t cycleFrames_;
+    std::uint32_t cycleHalves_;
+    std::array<std::uint32_t, 4> starts_;     // frames from the cycle's start to each point
+    std::array<std::uint32_t, 4> midpoints_;  // half frames from the cycle's start
+};
+
 class Timing {
 public:
     explicit Timing(const Score& score);
@@ -47,6 +66,15 @@ public:
     std::uint32_t MainTempo() const { return mainTempo_; }  // microseconds per quarter note
     int TempoChanges() const { return changes_; }           // changes of tempo inside the song
     const Grid& UnitGrid() const { return grid_; }
+    // The largest grid the choice began with: a sixteenth note of the main
+    // tempo, in quarter frames.
+    const Grid& CoarsestGrid() const { return coarsest_; }
+    // From now on, events go onto `grid`.
+    void UseGrid(const Grid& grid) {
+        grid_ = grid;
+        map_ = GridMap(grid);
+    }
+    const GridMap& Map() const { return map_; }
 
     // Microseconds from the song's start to `tick`; `hint` remembers the
     // tempo section of the last call, so a walk through ticks that mostly
@@ -79,6 +107,8 @@ private:
     std::uint32_t mainTempo_ = 500000;
     int changes_ = 0;
     Grid grid_;
+    Grid coarsest_;
+    GridMap map_{grid_};
 };
 
 struct TimingFigures {
