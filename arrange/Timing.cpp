@@ -181,7 +181,7 @@ void Timing::ChooseGrid(const Score& score) {
     for (int whole = cap / 4; whole >= 1; --whole)
         for (int extra : {0, 3, 2, 1})
             if (4 * whole + extra <= cap) candidates.push_back({whole, extra});
-    coarsest_ = candidates.front();
+    coarsest_ = {cap / 4, cap % 4};
     UseGrid(coarsest_);
     if (!notes.empty()) {
         auto keeping = std::find_if(candidates.begin(), candidates.end(),
