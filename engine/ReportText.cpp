@@ -65,6 +65,10 @@ std::string TempoText(const ConversionReport& report) {
 
 std::string Percent(double share) { return Fixed(share * 100, 1) + "%"; }
 
+std::string SpeedText(const ConversionReport& report) {
+    return report.speed > 0 ? "x" + Fixed(report.speed, 3) : "no time at the driver's tempo";
+}
+
 }  // namespace
 
 std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName, bool evenSlightly) {
@@ -77,14 +81,6 @@ std::string TempoAdvice(const ConversionReport& report, const std::string& arran
         return "提示: 驱动会把这首歌放快" + Percent(report.speed - 1) + " (原速的" + Fixed(report.speed, 3) + "倍)" + retime;
     return "";
 }
-
-namespace {
-
-std::string SpeedText(const ConversionReport& report) {
-    return report.speed > 0 ? "x" + Fixed(report.speed, 3) : "no time at the driver's tempo";
-}
-
-}  // namespace
 
 std::string MinutesAndSeconds(double seconds) {
     long long whole = Rounded(seconds);
