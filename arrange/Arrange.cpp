@@ -69,6 +69,22 @@ void MarkRests(std::array<VoiceLine, kVoiceCount>& lines) {
     }
 }
 
+// A song whose last notes went under others (or to no voice) ends early: a
+// rest on the first tonal voice with notes holds it to the file's end.
+void HoldToTheEnd(std::array<VoiceLine, kVoiceCount>& lines, std::uint32_t end) {
+    std::uint32_t last = 0;
+    for (const VoiceLine& line : lines)
+        if (!line.notes.empty()) last = std::max(last, line.notes.back().end);
+    if (last >= end) return;
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        VoiceLine& line = lines[static_cast<std::size_t>(v)];
+        if (!line.notes.empty()) {
+            line.restUntil = end;
+            return;
+        }
+    }
+}
+
 std::string SourceText(const Score& score, std::uint32_t p) {
     const Part& part = score.parts[p];
     std::string name = part.drums ? GmDrumKitName(part.program) : GmProgramName(part.program);
@@ -166,6 +182,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     song.lyrics = ArrangeLyrics(score, song.lyricPool);
     MarkRests(song.lines);
     report.rests = CountRests(song.lines);
+    HoldToTheEnd(song.lines, timing.ToUnitAt(figures.songMicros));
     if (!score.meters.empty()) {
         auto first = std::min_element(score.meters.begin(), score.meters.end(),
                                       [](const MeterChange& a, const MeterChange& b) { return a.tick < b.tick; });
@@ -201,7 +218,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     for (int v = 0; v < kVoiceCount; ++v) {
         const VoiceLine& line = song.lines[static_cast<std::size_t>(v)];
         report.voices[static_cast<std::size_t>(v)].notes = static_cast<std::uint32_t>(line.notes.size());
-        if (!line.notes.empty()) end = std::max(end, line.notes.back().end);
+        if (!line.notes.empty()) end = std::max({end, line.notes.back().end, line.restUntil});
     }
     report.units = end;
     report.tempo = song.tempo;

@@ -57,6 +57,7 @@ void Cut(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyri
                                       [](const VoiceNote& note, std::uint32_t unit) { return note.start < unit; });
         report.voices[static_cast<std::size_t>(v)].droppedFit += static_cast<std::uint32_t>(notes.end() - first);
         notes.erase(first, notes.end());
+        lines[static_cast<std::size_t>(v)].restUntil = 0;
         if (!notes.empty()) {
             notes.back().end = std::min(notes.back().end, cut);
             notes.back().restAfter = false;
@@ -136,6 +137,8 @@ bool Regrid(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& l
         }
         if (!kept.empty()) kept.back().restAfter = false;
         notes.swap(kept);
+        VoiceLine& line = lines[static_cast<std::size_t>(v)];
+        line.restUntil = line.restUntil > 0 ? move(line.restUntil) : 0;
     }
     return true;
 }

@@ -44,12 +44,20 @@ std::size_t SongCost::Voice(int voice, std::uint32_t cut) const {
     std::size_t end = IsTonal(voice) ? kTonalEnd : kPercussionEnd;
     if (kept == 0) return end;
     const VoiceNote& last = notes[kept - 1];
+    std::size_t program = IsTonal(voice) ? 1 : 0;
+    const std::uint32_t until = lines_[static_cast<std::size_t>(voice)].restUntil;
+    if (IsTonal(voice) && kept == notes.size() && until > last.end && cut >= until) {
+        // The rest to the end of the song: volume 0 and a note, no volume after.
+        const std::uint64_t length = until - last.end;
+        return static_cast<std::size_t>(before_[static_cast<std::size_t>(voice)][kept - 1]) +
+               NoteBytes(voice, last, last.end - last.start) + 3 +
+               (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0) + program + end;
+    }
     std::uint32_t off = std::min(last.end, cut);
     if (voice == kSquare1) {
         auto lyric = std::lower_bound(lyricUnits_.begin(), lyricUnits_.end(), off);
         if (lyric != lyricUnits_.end() && *lyric < cut) off = *lyric;
     }
-    std::size_t program = IsTonal(voice) ? 1 : 0;
     return static_cast<std::size_t>(before_[static_cast<std::size_t>(voice)][kept - 1]) +
            NoteBytes(voice, last, off - last.start) + program + end;
 }

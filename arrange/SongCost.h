@@ -10,7 +10,8 @@
 //   percussion   1 byte and waits for L units
 //   volume       1 byte before the note it belongs to
 //   rest         volume 0, a tonal note of the rest's length, and the
-//                volume again unless the next note brings its own
+//                volume again unless the next note brings its own; after
+//                the last note (`restUntil`), no volume again
 //   first note   waits for the units before it
 //   program      1 byte at the start of a tonal voice with notes
 //   end          3 bytes on a tonal voice ($AF $01 $FF), 1 on percussion

@@ -29,6 +29,9 @@ struct VoiceLine {
     std::vector<VoiceNote> notes;  // in time order, never overlapping, each one unit or longer
     std::uint32_t droppedShort = 0;
     std::uint32_t movedOctave = 0;
+    // When later than the last note's end: a rest at volume 0 follows it up
+    // to this unit, so that the song lasts as long as the file.
+    std::uint32_t restUntil = 0;
 };
 
 // Note indices sorted by start unit; notes of one start keep the file's order.

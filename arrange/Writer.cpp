@@ -62,7 +62,8 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
     TrackWriter track(out);
     const std::string name = VoiceName(voice);
     track.At(0).Meta(0x03, name.data(), static_cast<std::uint32_t>(name.size()));
-    const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(voice)].notes;
+    const VoiceLine& line = song.lines[static_cast<std::size_t>(voice)];
+    const std::vector<VoiceNote>& notes = line.notes;
     const std::uint8_t channel = voice <= kTriangle ? Byte(static_cast<unsigned>(voice)) : Byte(kDrumChannel);
     if (song.programs[static_cast<std::size_t>(voice)] >= 0 && !notes.empty())
         track.At(0).Put({Byte(0xC0 | channel), Byte(static_cast<unsigned>(song.programs[static_cast<std::size_t>(voice)]))});
@@ -91,7 +92,9 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
         silenced = false;
         std::uint8_t velocity = std::max<std::uint8_t>(score.notes[note.note].velocity, 1);
         track.At(note.start).Put({Byte(0x90 | channel), note.key, velocity});
-        const bool rest = note.restAfter && i + 1 < notes.size();
+        const bool last = i + 1 == notes.size();
+        const std::uint32_t until = last ? line.restUntil : notes[i + 1].start;
+        const bool rest = (note.restAfter && !last) || (last && until > note.end);
         // The engine writes a note at the delta time after its note-off, so an
         // event in the rest after it would end it early and start the next
         // note early: without a rest note of its own, such a note sounds on
@@ -109,8 +112,8 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
             // just before the next note.
             track.At(note.end).Put({Byte(0xB0 | channel), 7, 0});
             track.At(note.end).Put({Byte(0x90 | channel), note.key, 1});
-            lyricsBefore(notes[i + 1].start);
-            track.At(notes[i + 1].start).Put({Byte(0x80 | channel), note.key, 0});
+            lyricsBefore(until);
+            track.At(until).Put({Byte(0x80 | channel), note.key, 0});
             silenced = true;
         }
     }

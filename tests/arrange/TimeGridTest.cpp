@@ -150,6 +150,26 @@ TEST(ArrangeTimeGrid, ASongAt2000BpmIsNotSilent) {
     EXPECT_LE(std::abs(kept.seconds - song.seconds), std::max(kept.unit, 0.005 * song.seconds));
 }
 
+TEST(ArrangeTimeGrid, ASongWhoseLastNoteNoVoicePlaysStillLastsAsLongAsTheFile) {
+    // Four quarter notes (2 s), and at 3 s a note of 4 ms, too short for any
+    // voice: a rest at volume 0 on Square1 holds the song to the file's end.
+    Track melody;
+    for (int i = 0; i < 4; ++i) melody.NoteOn(0, 72 + i).NoteOff(kQ, 72 + i);
+    melody.NoteOn(2 * kQ, 80).NoteOff(4, 80);
+    auto result = ArrangeAuto(MidiFile().Add(Track().Tempo(0, 500000).End(0)).Add(melody.End(0)).Build());
+    ASSERT_TRUE(result.ok) << result.error;
+    ConversionReport check = AnalyzeSong(result.midi);
+    EXPECT_NEAR(result.report.sourceSeconds, 3.004, 1e-3);
+    EXPECT_NEAR(check.seconds, result.report.sourceSeconds, result.report.unitMs / 1000);
+    ConvertedSong converted = ConvertArranged(result.midi);
+    const auto& square = converted.voices[arrange::kSquare1];
+    ASSERT_EQ(square.size(), 5u);
+    EXPECT_EQ(square.back().volume, 0);
+    std::size_t predicted = 14;
+    for (const auto& voice : result.report.voices) predicted += voice.bytes;
+    EXPECT_EQ(predicted, check.songBlockUsed);
+}
+
 TEST(ArrangeRests, AGapIsARestAtVolumeZeroAndTheNoteEndsAtItsEnd) {
     // Staccato quarters at 93.75 BPM, the melody at volume 100 (level 12).
     Track melody;
