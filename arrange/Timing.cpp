@@ -159,7 +159,7 @@ Timing::Timing(const Score& score) : ticksPerSecond_(score.ticksPerSecond), divi
 void Timing::ChooseGrid(const Score& score) {
     // A spread sample of the notes is enough to tell 98 % from less, and
     // keeps the choice cheap on a song of millions of notes.
-    constexpr std::size_t kSampleLimit = 8192;
+    constexpr std::size_t kSampleLimit = 4096;
     const std::size_t step = std::max<std::size_t>(1, score.notes.size() / kSampleLimit);
     std::vector<Placed> notes;
     notes.reserve(score.notes.size() / step + 1);
