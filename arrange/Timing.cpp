@@ -76,19 +76,20 @@ std::uint64_t GridMap::Nearest(double micros) const {
     // In half frames: grid points lie on even values, and the midpoints
     // between them on whole ones, so the half frame a time falls in tells
     // its nearest point (a time on a midpoint goes to the later point).
-    const double halves = micros / (kFrameMicros / 2);
-    if (!(halves > 0)) return 0;
-    if (halves >= 0x1p60) return UINT64_MAX / 2;
-    // Times within 2^32 half frames (over a year) divide in 32 bits, which
-    // is several times faster.
+    if (!(micros > 0)) return 0;
+    if (micros >= 0x1p62) return UINT64_MAX / 2;
+    // Whole microseconds divide by a constant, which the compiler makes a
+    // multiplication; the half frame is the same as from the exact time.
+    const std::uint64_t half = static_cast<std::uint64_t>(micros) / 10000;
+    // Times within 2^32 half frames (over a year) divide by the cycle in 32
+    // bits, which is several times faster.
     std::uint64_t cycles;
     std::uint32_t within;
-    if (halves < 0x1p32) {
-        const auto half = static_cast<std::uint32_t>(halves);
-        cycles = half / cycleHalves_;
-        within = half % cycleHalves_;
+    if (half < (std::uint64_t{1} << 32)) {
+        const auto half32 = static_cast<std::uint32_t>(half);
+        cycles = half32 / cycleHalves_;
+        within = half32 % cycleHalves_;
     } else {
-        const auto half = static_cast<std::uint64_t>(halves);
         cycles = half / cycleHalves_;
         within = static_cast<std::uint32_t>(half % cycleHalves_);
     }
@@ -272,7 +273,7 @@ TimingFigures ApplyTiming(Score& score, const Timing& timing) {
         const bool drum = score.parts[note.part].drums;
         if ((!drum && note.endTick <= note.startTick) || note.start >= kMaxUnits) continue;
         double off = std::abs(double(timing.Map().FrameOf(note.start)) * kFrameMicros - start);
-        ++moved[std::min(kBins, static_cast<std::size_t>(off / 100))];
+        ++moved[std::min<std::size_t>(kBins, static_cast<std::uint32_t>(std::min(off, 1e9)) / 100)];
         figures.movedShare += off > kMovedMicros ? 1 : 0;
         ++counted;
     }
