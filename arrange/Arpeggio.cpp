@@ -1,14 +1,14 @@
 #include "Arpeggio.h"
 
 #include <algorithm>
+#include <array>
 
 #include "SongCost.h"
 
 namespace kelvane::arrange {
 namespace {
 
-constexpr double kFrameMicros = 1e6 / 60.0988;  // the console's frame
-constexpr double kLongestUnitFrames = 3;
+constexpr int kLongestUnitFrames = 3;
 constexpr int kLowestTone = 45;          // chord tones below A2 blur on a square
 constexpr std::size_t kMostTones = 4;    // the highest four under the melody
 constexpr std::uint8_t kWritten = 2;
@@ -124,7 +124,10 @@ std::vector<VoiceNote> WithTones(const std::vector<VoiceNote>& line, const std::
 
 }  // namespace
 
-bool UnitShortEnoughForArpeggios(std::uint32_t tempo) { return tempo / 8.0 <= kLongestUnitFrames * kFrameMicros; }
+bool UnitShortEnoughForArpeggios(const Grid& grid) {
+    const std::array<int, 4> frames = grid.Frames();
+    return *std::max_element(frames.begin(), frames.end()) <= kLongestUnitFrames;
+}
 
 ArpeggioOutcome AddChordArpeggios(const Score& score, const std::vector<std::uint32_t>& order, const RolePlan& plan,
                                   std::array<VoiceLine, kVoiceCount>& lines, std::vector<std::uint8_t>& taken,

@@ -13,13 +13,14 @@
 
 #include "Roles.h"
 #include "Score.h"
+#include "Timing.h"
 #include "Voices.h"
 
 namespace kelvane::arrange {
 
-// Whether a time unit of a song at `tempo` (microseconds per quarter note)
-// lasts at most three frames.
-bool UnitShortEnoughForArpeggios(std::uint32_t tempo);
+// Whether every unit of the grid lasts at most three frames: slower
+// arpeggios are heard as a tune of their own, not as a chord.
+bool UnitShortEnoughForArpeggios(const Grid& grid);
 
 struct ArpeggioOutcome {
     std::uint32_t units = 0;       // units Square2 spends in arpeggios

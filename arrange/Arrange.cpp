@@ -61,6 +61,31 @@ void ApplyVolumes(const Score& score, std::array<VoiceLine, kVoiceCount>& lines)
     }
 }
 
+// Every gap of a tonal line becomes a rest of its own, so that the note
+// before it ends at its end.
+void MarkRests(std::array<VoiceLine, kVoiceCount>& lines) {
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i) notes[i].restAfter = notes[i + 1].start > notes[i].end;
+    }
+}
+
+// A song whose last notes went under others (or to no voice) ends early: a
+// rest on the first tonal voice with notes holds it to the file's end.
+void HoldToTheEnd(std::array<VoiceLine, kVoiceCount>& lines, std::uint32_t end) {
+    std::uint32_t last = 0;
+    for (const VoiceLine& line : lines)
+        if (!line.notes.empty()) last = std::max(last, line.notes.back().end);
+    if (last >= end) return;
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        VoiceLine& line = lines[static_cast<std::size_t>(v)];
+        if (!line.notes.empty()) {
+            line.restUntil = end;
+            return;
+        }
+    }
+}
+
 std::string SourceText(const Score& score, std::uint32_t p) {
     const Part& part = score.parts[p];
     std::string name = part.drums ? GmDrumKitName(part.program) : GmProgramName(part.program);
@@ -105,9 +130,8 @@ void CountHidden(const Score& score, const RolePlan& plan, const std::vector<std
 void ReportReading(const Score& score, const Timing& timing, ArrangementReport& report) {
     if (score.pitchBends > 0) report.warnings.push_back("忽略了弯音 (" + std::to_string(score.pitchBends) + "个)");
     if (timing.TempoChanges() > 0) {
-        report.warnings.push_back("合并了" + std::to_string(timing.TempoChanges()) + "处速度变化: 全曲按最长的速度 " +
-                                  std::to_string(60000000 / std::max<std::uint32_t>(timing.MainTempo(), 1)) +
-                                  " BPM, 各段时长不变");
+        report.warnings.push_back("合并了" + std::to_string(timing.TempoChanges()) +
+                                  "处速度变化: 全曲用同一时间单位, 各段时长不变");
     }
     std::uint32_t late = 0;
     for (const Note& note : score.notes) late += note.start >= kMaxUnits ? 1 : 0;
@@ -144,8 +168,8 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         result.error = kNoNotes;
         return result;
     }
-    Timing timing(score);
-    ApplyTiming(score, timing);
+    Timing timing(score);  // its grid may still grow coarser in the fit
+    const TimingFigures figures = ApplyTiming(score, timing);
     ReportReading(score, timing, report);
 
     const std::vector<std::uint32_t> order = OrderByStart(score);
@@ -185,7 +209,16 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     LyricOutcome lyrics = ArrangeLyrics(score, lyricSources, melodyParts, song.lyricPool);
     ReportLyrics(lyrics, report.warnings);
     song.lyrics = std::move(lyrics.lines);
-    song.tempo = std::min<std::uint32_t>(std::max<std::uint32_t>(timing.MainTempo(), 1), 0xFFFFFF);
+    // Arpeggios fill Square2's idle time before the rests are marked, so that
+    // a rest stands only where nothing sounds.
+    const Grid chosen = timing.UnitGrid();
+    if (options.chordArpeggios && UnitShortEnoughForArpeggios(chosen))
+        ReportArpeggios(AddChordArpeggios(score, order, plan, song.lines, taken, LyricUnitsOf(song.lyrics),
+                                          kSongBlockSize - 1),
+                        report);
+    MarkRests(song.lines);
+    report.rests = CountRests(song.lines);
+    HoldToTheEnd(song.lines, timing.ToUnitAt(figures.songMicros));
     if (!score.meters.empty()) {
         auto first = std::min_element(score.meters.begin(), score.meters.end(),
                                       [](const MeterChange& a, const MeterChange& b) { return a.tick < b.tick; });
@@ -195,19 +228,18 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
 
     // One byte short of the block: a stream that ends on its very last byte
     // wraps the engine's 16-bit cursor to 0, and the in-memory measure then
-    // cannot tell how much was used.
+    // cannot tell how much was used. The fit's count of bytes is the
+    // engine's (the tests hold them equal); the engine's own measure of the
+    // written file has the last word.
     const std::size_t capacity = kSongBlockSize - 1;
-    if (options.chordArpeggios && UnitShortEnoughForArpeggios(song.tempo))
-        ReportArpeggios(AddChordArpeggios(score, order, plan, song.lines, taken, LyricUnitsOf(song.lyrics), capacity),
-                        report);
     CountHidden(score, plan, taken, report);
-    const FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
+    FitOutcome fit = FitSong(song.lines, song.lyrics, score, timing, capacity, report);
+    // The fit may have given the song a coarser grid: its tempo, and how far
+    // the notes moved on it.
+    song.tempo = timing.UnitGrid().TempoMicros();
+    const TimingFigures moved = timing.UnitGrid() == chosen ? figures : ApplyTiming(score, timing);
     result.midi = WriteArrangedSong(song, score);
-    // The fit prices the streams with SongCost, which counts the bytes as the
-    // engine writes them (the tests hold the two equal, voice by voice, on
-    // the outside suite, generated and random songs), so the engine's measure
-    // of the written file is a check and never a reason to fit again.
-    const kelvane::ConversionReport check = AnalyzeSong(result.midi);
+    kelvane::ConversionReport check = AnalyzeSong(result.midi);
     if (check.refused || check.songBlockFull || !check.succeeded) {
         result.error = kNotConvertible;
         return result;
@@ -222,10 +254,19 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     for (int v = 0; v < kVoiceCount; ++v) {
         const VoiceLine& line = song.lines[static_cast<std::size_t>(v)];
         report.voices[static_cast<std::size_t>(v)].notes = static_cast<std::uint32_t>(line.notes.size());
-        if (!line.notes.empty()) end = std::max(end, line.notes.back().end);
+        if (!line.notes.empty()) end = std::max({end, line.notes.back().end, line.restUntil});
     }
     report.units = end;
     report.tempo = song.tempo;
+    report.sourceSeconds = figures.songMicros / 1e6;
+    report.movedShare = moved.movedShare;
+    report.onsetP95Ms = moved.onsetP95Micros / 1000;
+    report.unitMs = timing.UnitGrid().UnitMicros() / 1000;
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i)
+            report.restsKept[static_cast<std::size_t>(v)] += notes[i].restAfter ? 1 : 0;
+    }
     result.ok = true;
     return result;
 }

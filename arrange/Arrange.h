@@ -63,6 +63,12 @@ struct ArrangementReport {
     std::uint32_t units = 0;            // the arranged song's length in time units
     std::uint32_t bars = 0;             // bars kept, when the song was shortened; else 0
     std::uint32_t chordNotesKept = 0;   // chord notes Square2's arpeggios play
+    double sourceSeconds = 0;           // the MIDI file's length: to the end of its last note
+    double movedShare = 0;              // share of the file's notes that start more than 30 ms off
+    double onsetP95Ms = 0;              // 95 % of the file's notes start within this of their time
+    double unitMs = 0;                  // the time unit, on average
+    std::array<std::uint32_t, kVoiceCount> restsKept{};  // rests written as notes of their own
+    std::uint32_t rests = 0;            // rests the tonal lines had, before the fit
 
     // The arrangement's share of a conversion report: sources, the drop
     // counts, the warnings, and `arranged`. The engine fills the rest from

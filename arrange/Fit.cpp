@@ -57,20 +57,158 @@ void Cut(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyri
                                       [](const VoiceNote& note, std::uint32_t unit) { return note.start < unit; });
         report.voices[static_cast<std::size_t>(v)].droppedFit += static_cast<std::uint32_t>(notes.end() - first);
         notes.erase(first, notes.end());
-        if (!notes.empty()) notes.back().end = std::min(notes.back().end, cut);
+        lines[static_cast<std::size_t>(v)].restUntil = 0;
+        if (!notes.empty()) {
+            notes.back().end = std::min(notes.back().end, cut);
+            notes.back().restAfter = false;
+        }
     }
     lyrics.erase(std::lower_bound(lyrics.begin(), lyrics.end(), cut,
                                   [](const LyricLine& lyric, std::uint32_t unit) { return lyric.unit < unit; }),
                  lyrics.end());
 }
 
+// Gives up rests, the shortest first, until the song takes `capacity` bytes
+// or no rest is left; a note whose rest goes sounds on until the next note.
+// Each rest's bytes are its own: its note, its volumes and the waits it
+// adds to the note before it.
+std::uint32_t DropRests(std::array<VoiceLine, kVoiceCount>& lines, std::size_t used, std::size_t capacity) {
+    struct Rest {
+        std::uint32_t length;
+        int voice;
+        std::size_t note;
+        std::size_t bytes;
+    };
+    std::vector<Rest> rests;
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        const std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i) {
+            if (!notes[i].restAfter) continue;
+            VoiceNote folded = notes[i];
+            folded.restAfter = false;
+            std::size_t saved =
+                SongCost::Between(v, notes[i], notes[i + 1]) - SongCost::Between(v, folded, notes[i + 1]);
+            rests.push_back({notes[i + 1].start - notes[i].end, v, i, saved});
+        }
+    }
+    std::stable_sort(rests.begin(), rests.end(), [](const Rest& a, const Rest& b) { return a.length < b.length; });
+    std::uint32_t dropped = 0;
+    for (const Rest& rest : rests) {
+        if (used <= capacity) break;
+        lines[static_cast<std::size_t>(rest.voice)].notes[rest.note].restAfter = false;
+        used -= rest.bytes;
+        ++dropped;
+    }
+    return dropped;
+}
+
+// The lines and lyrics moved from `fine` grid units onto `coarse` ones. A
+// note that shrinks to nothing, or a hit that meets the one before, is given
+// up and counted in `dropped`; false when two lyrics would meet.
+bool Regrid(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyrics, const Grid& fine,
+            const Grid& coarse, std::array<std::uint32_t, kVoiceCount>& dropped) {
+    auto move = [&](std::uint32_t unit) {
+        return static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(coarse.Nearest(double(fine.FrameOf(unit)) * 20000), kMaxUnits));
+    };
+    for (LyricLine& lyric : lyrics) lyric.unit = std::max<std::uint32_t>(move(lyric.unit), 1);
+    for (std::size_t i = 1; i < lyrics.size(); ++i)
+        if (lyrics[i].unit <= lyrics[i - 1].unit) return false;
+    for (int v = 0; v < kVoiceCount; ++v) {
+        std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        const bool percussion = !IsTonal(v);
+        std::vector<VoiceNote> kept;
+        kept.reserve(notes.size());
+        for (std::size_t i = 0; i < notes.size(); ++i) {
+            VoiceNote note = notes[i];
+            note.start = move(note.start);
+            note.end = move(note.end);
+            if (percussion) note.end = std::max(note.end, note.start + 1);
+            if (note.end <= note.start || (!kept.empty() && kept.back().end > note.start)) {
+                if (percussion && !kept.empty() && kept.back().start < note.start) {
+                    kept.back().end = note.start;  // a hit sounds until the next one
+                } else {
+                    ++dropped[static_cast<std::size_t>(v)];
+                    continue;
+                }
+            }
+            if (!kept.empty()) kept.back().restAfter = kept.back().restAfter && kept.back().end < note.start;
+            kept.push_back(note);
+        }
+        if (!kept.empty()) kept.back().restAfter = false;
+        notes.swap(kept);
+        VoiceLine& line = lines[static_cast<std::size_t>(v)];
+        line.restUntil = line.restUntil > 0 ? move(line.restUntil) : 0;
+    }
+    return true;
+}
+
+// Bytes the lines take on any grid at least: every note and hit, its volume
+// and one wait of a hit, and the ends; the waits a long note adds are what
+// a coarser grid can save.
+std::size_t LeastBytes(const std::array<VoiceLine, kVoiceCount>& lines) {
+    std::size_t bytes = kSongHeader;
+    for (int v = 0; v < kVoiceCount; ++v) {
+        const std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        bytes += IsTonal(v) ? 4 : 1;  // the program and closing pair, or the end
+        for (std::size_t i = 0; i < notes.size(); ++i) {
+            bytes += 2 + (notes[i].volume != kNoVolume ? 1 : 0);
+            if (notes[i].restAfter && i + 1 < notes.size()) bytes += SongCost::RestBytes(0, notes[i + 1]);
+        }
+    }
+    return bytes;
+}
+
+std::string Milliseconds(double micros) {
+    auto tenths = static_cast<long long>(micros / 100 + 0.5);
+    return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "");
+}
+
 }  // namespace
 
+std::uint32_t CountRests(const std::array<VoiceLine, kVoiceCount>& lines) {
+    std::uint32_t rests = 0;
+    for (int v = kSquare1; v <= kTriangle; ++v) {
+        const std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
+        for (std::size_t i = 0; i + 1 < notes.size(); ++i) rests += notes[i].restAfter ? 1 : 0;
+    }
+    return rests;
+}
+
 FitOutcome FitSong(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyrics, const Score& score,
-                   const Timing& timing, std::size_t capacity, ArrangementReport& report) {
+                   Timing& timing, std::size_t capacity, ArrangementReport& report) {
     FitOutcome outcome;
     const std::string prefix = "为放入歌曲空间, ";
     std::size_t used = Measure(lines, lyrics);
+    const std::uint32_t rests = CountRests(lines);
+    if (used > capacity && rests > 0) {
+        std::uint32_t dropped = DropRests(lines, used, capacity);
+        report.warnings.push_back(prefix + "去掉了" + std::to_string(dropped) + "处休止, 保留最长的" +
+                                  std::to_string(rests - dropped) + "处");
+        used = Measure(lines, lyrics);
+    }
+    if (used > capacity && timing.UnitGrid() != timing.CoarsestGrid() && LeastBytes(lines) <= capacity) {
+        // A finer grid costs wait bytes: the coarsest one, if that is enough.
+        auto coarseLines = lines;
+        auto coarseLyrics = lyrics;
+        std::array<std::uint32_t, kVoiceCount> dropped{};
+        const Grid fine = timing.UnitGrid(), coarse = timing.CoarsestGrid();
+        if (Regrid(coarseLines, coarseLyrics, fine, coarse, dropped) &&
+            Measure(coarseLines, coarseLyrics) <= capacity) {
+            lines.swap(coarseLines);
+            lyrics.swap(coarseLyrics);
+            timing.UseGrid(coarse);
+            std::uint32_t lost = 0;
+            for (int v = 0; v < kVoiceCount; ++v) {
+                report.voices[static_cast<std::size_t>(v)].droppedFit += dropped[static_cast<std::size_t>(v)];
+                lost += dropped[static_cast<std::size_t>(v)];
+            }
+            report.warnings.push_back(prefix + "时间单位从" + Milliseconds(fine.UnitMicros()) + "毫秒放宽到" +
+                                      Milliseconds(coarse.UnitMicros()) + "毫秒" +
+                                      (lost > 0 ? " (" + std::to_string(lost) + "音)" : ""));
+            used = Measure(lines, lyrics);
+        }
+    }
     if (used > capacity && !lines[kSquare2].notes.empty()) {
         std::size_t count = lines[kSquare2].notes.size();
         DropVoice(lines[kSquare2], report.voices[kSquare2]);

@@ -1,6 +1,7 @@
 // Making the arranged song fit the song block. Detail goes in a fixed order,
-// each step reported: Square2, then DPCM, then every other hi-hat; only as
-// the last resort the song ends at the last bar that fits.
+// each step reported: rests (the longest kept); a coarser time grid, when
+// that alone makes the song fit; Square2, then DPCM, then every other hi-hat;
+// only as the last resort the song ends at the last bar that fits.
 #pragma once
 
 #include <array>
@@ -21,9 +22,12 @@ struct FitOutcome {
     std::array<std::size_t, kVoiceCount> voiceBytes{};
 };
 
+// Rests the tonal lines write as notes of their own.
+std::uint32_t CountRests(const std::array<VoiceLine, kVoiceCount>& lines);
+
 // Drops what does not fit `capacity` bytes from `lines` and `lyrics`, and
 // counts it in `report` (droppedFit, warnings).
 FitOutcome FitSong(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyrics, const Score& score,
-                   const Timing& timing, std::size_t capacity, ArrangementReport& report);
+                   Timing& timing, std::size_t capacity, ArrangementReport& report);
 
 }  // namespace kelvane::arrange

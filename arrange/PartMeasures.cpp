@@ -133,7 +133,8 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
     std::vector<std::uint32_t> steps(partCount, 0), leaps(partCount, 0), moves(partCount, 0), fast(partCount, 0),
         wide(partCount, 0);
     std::vector<std::uint32_t> previousOnset(partCount, 0);
-    constexpr std::uint32_t kSixteenth = 2;  // units
+    // A sixteenth note in units of the song's grid, with room for the rounding onto it.
+    const double kSixteenth = score.unitsPerQuarter / 4 + 0.5;
     auto move = [&](std::size_t p) {
         if (previousTop[p] >= 0) {
             if (onset[p] - previousOnset[p] <= kSixteenth) ++fast[p];
@@ -194,7 +195,7 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
             m.topTime = double(top[p]) / songEnd;
             m.bottomShare = double(bottom[p]) / sounding;
             m.polyphony = double(overlapping[p]) / m.notes;
-            m.density = covered[p] > 0 ? m.notes * 8.0 / double(covered[p]) : 0;
+            m.density = covered[p] > 0 ? m.notes * score.unitsPerQuarter / double(covered[p]) : 0;
             m.velocity = double(velocities[p]) / (127.0 * m.notes);
             m.singable = moves[p] > 0 ? (steps[p] + 0.5 * leaps[p]) / moves[p] : 0;
             m.fast = moves[p] > 0 ? double(fast[p]) / moves[p] : 0;

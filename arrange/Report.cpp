@@ -1,6 +1,8 @@
 // Voice names and the arrangement's share of a conversion report.
 #include "Arrange.h"
 
+#include <algorithm>
+
 namespace kelvane::arrange {
 
 const char* VoiceName(int voice) {
@@ -23,7 +25,14 @@ void ArrangementReport::ApplyTo(kelvane::ConversionReport& report) const {
         theirs.droppedShort = mine.droppedShort;
         theirs.droppedFit = mine.droppedFit;
         theirs.movedOctave = mine.movedOctave;
+        // A rest is a note command at volume 0: not a note of the song.
+        theirs.rests = restsKept[static_cast<std::size_t>(v)];
+        theirs.notes -= std::min(theirs.notes, theirs.rests);
     }
+    report.midiSeconds = sourceSeconds;
+    report.speed = report.seconds > 0 ? sourceSeconds / report.seconds : 0;
+    report.movedShare = movedShare;
+    report.rests = rests;
     report.warnings.insert(report.warnings.end(), warnings.begin(), warnings.end());
     report.arranged = true;
 }

@@ -79,6 +79,7 @@ struct Score {
     std::string textPool;
 
     std::uint64_t endTick = 0;
+    double unitsPerQuarter = 8;          // time units a quarter note of the main tempo lasts, from Timing
     std::uint32_t pitchBends = 0;        // bends away from the centre, ignored
     std::uint32_t otherControllers = 0;  // controllers other than 7 and 11, ignored
 

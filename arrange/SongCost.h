@@ -4,11 +4,14 @@
 // The writer (Writer.cpp) lays each voice out so that the engine sees every
 // note end exactly where the next note starts, so a note's written length L
 // runs from its start to the next note's start (the engine folds rests into
-// notes) and the last note's length ends at its note-off or at the first
-// lyric after it. Then, per voice:
+// notes), or to its own end when a rest note follows it, and the last note's
+// length ends at its note-off or at the first lyric after it. Then, per voice:
 //   tonal note   2 bytes, and waits for L - 32 units when L > 32
 //   percussion   1 byte and waits for L units
 //   volume       1 byte before the note it belongs to
+//   rest         volume 0, a tonal note of the rest's length, and the
+//                volume again unless the next note brings its own; after
+//                the last note (`restUntil`), no volume again
 //   first note   waits for the units before it
 //   program      1 byte at the start of a tonal voice with notes
 //   end          3 bytes on a tonal voice ($AF $01 $FF), 1 on percussion
@@ -43,8 +46,21 @@ public:
     std::size_t Total(std::uint32_t cut = UINT32_MAX) const;
     std::size_t Voice(int voice, std::uint32_t cut = UINT32_MAX) const;
 
+    // Bytes of `note` (with its rest, if it has one) when `next` follows it.
+    static std::size_t Between(int voice, const VoiceNote& note, const VoiceNote& next) {
+        return NoteAndRestBytes(voice, note, next);
+    }
+    // What a rest of `length` units before `next` costs on a tonal voice.
+    static std::size_t RestBytes(std::uint64_t length, const VoiceNote& next) {
+        return 1 + 2 + (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0) +
+               (next.volume == kNoVolume ? 1 : 0);
+    }
+
 private:
-    std::size_t NoteBytes(int voice, const VoiceNote& note, std::uint64_t length) const;
+    static constexpr std::uint64_t kMaxShortNote = 32;
+    static std::size_t NoteBytes(int voice, const VoiceNote& note, std::uint64_t length);
+    // Note `note` and the rest after it, if any, up to `next`.
+    static std::size_t NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next);
 
     const std::array<VoiceLine, kVoiceCount>& lines_;
     const std::vector<std::uint32_t>& lyricUnits_;

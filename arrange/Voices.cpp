@@ -8,10 +8,12 @@
 namespace kelvane::arrange {
 namespace {
 
-// The keys the octave table tells apart: the squares' notes 24-95 (octaves 0
-// to 5); the triangle is looked up two octaves higher, so its notes 0-71.
-constexpr int kSquareLow = 24, kSquareHigh = 95;
-constexpr int kTriangleLow = 0, kTriangleHigh = 71;
+// The keys both the octave table and the chip at the PAL clock sound: the
+// table holds the squares' notes 24-95 (octaves 0 to 5) and, looked up two
+// octaves higher, the triangle's 0-71; the 11-bit timer reaches down to G#1
+// (32) on a square and G#0 (20) on the triangle, which divides by 32.
+constexpr int kSquareLow = 32, kSquareHigh = 95;
+constexpr int kTriangleLow = 20, kTriangleHigh = 71;
 constexpr std::size_t kWaitingLimit = 16;
 // A low note of another part fills the bass only where the bass rests this
 // long (an eighth note), so that a detached bass keeps its rests.

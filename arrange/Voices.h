@@ -20,12 +20,18 @@ struct VoiceNote {
     std::uint8_t key = 0;     // as written: moved into range, or the drum's key
     std::uint8_t drum = 0;    // DrumClass for Noise and DPCM hits
     std::int16_t volume = kNoVolume;  // controller 7 value written before the note
+    // A tonal note followed by a gap: the gap is written as a note of its
+    // own at volume 0, so that the note ends at its end.
+    bool restAfter = false;
 };
 
 struct VoiceLine {
     std::vector<VoiceNote> notes;  // in time order, never overlapping, each one unit or longer
     std::uint32_t droppedShort = 0;
     std::uint32_t movedOctave = 0;
+    // When later than the last note's end: a rest at volume 0 follows it up
+    // to this unit, so that the song lasts as long as the file.
+    std::uint32_t restUntil = 0;
 };
 
 // Note indices sorted by start unit; notes of one start keep the file's order.

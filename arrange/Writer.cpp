@@ -8,6 +8,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kTicksPerUnit = kArrangedDivision / 8;
+constexpr int kFullVolume = 127;
 
 std::uint8_t Byte(unsigned value) { return static_cast<std::uint8_t>(value); }
 
@@ -61,7 +62,8 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
     TrackWriter track(out);
     const std::string name = VoiceName(voice);
     track.At(0).Meta(0x03, name.data(), static_cast<std::uint32_t>(name.size()));
-    const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(voice)].notes;
+    const VoiceLine& line = song.lines[static_cast<std::size_t>(voice)];
+    const std::vector<VoiceNote>& notes = line.notes;
     const std::uint8_t channel = voice <= kTriangle ? Byte(static_cast<unsigned>(voice)) : Byte(kDrumChannel);
     if (song.programs[static_cast<std::size_t>(voice)] >= 0 && !notes.empty())
         track.At(0).Put({Byte(0xC0 | channel), Byte(static_cast<unsigned>(song.programs[static_cast<std::size_t>(voice)]))});
@@ -75,24 +77,45 @@ void WriteVoice(Bytes& out, int voice, const SongLayout& song, const Score& scor
                 .Meta(0x05, song.lyricPool.data() + lyrics[lyric].offset, lyrics[lyric].length);
     };
 
+    // The driver starts every channel at full volume.
+    int volume = kFullVolume;
+    bool silenced = false;
     for (std::size_t i = 0; i < notes.size(); ++i) {
         const VoiceNote& note = notes[i];
         lyricsBefore(note.start);
-        if (note.volume != kNoVolume)
-            track.At(note.start).Put({Byte(0xB0 | channel), 7, Byte(static_cast<unsigned>(note.volume))});
+        if (note.volume != kNoVolume) {
+            volume = note.volume;
+            track.At(note.start).Put({Byte(0xB0 | channel), 7, Byte(static_cast<unsigned>(volume))});
+        } else if (silenced) {
+            track.At(note.start).Put({Byte(0xB0 | channel), 7, Byte(static_cast<unsigned>(volume))});
+        }
+        silenced = false;
         std::uint8_t velocity = std::max<std::uint8_t>(score.notes[note.note].velocity, 1);
         track.At(note.start).Put({Byte(0x90 | channel), note.key, velocity});
+        const bool last = i + 1 == notes.size();
+        const std::uint32_t until = last ? line.restUntil : notes[i + 1].start;
+        const bool rest = (note.restAfter && !last) || (last && until > note.end);
         // The engine writes a note at the delta time after its note-off, so an
         // event in the rest after it would end it early and start the next
-        // note early: such a note sounds on until the next one.
+        // note early: without a rest note of its own, such a note sounds on
+        // until the next one.
         std::uint32_t off = note.end;
-        if (i + 1 < notes.size()) {
+        if (i + 1 < notes.size() && !rest) {
             std::size_t next = lyric;
             while (next < lyrics.size() && lyrics[next].unit < note.end) ++next;
             if (next < lyrics.size() && lyrics[next].unit < notes[i + 1].start) off = notes[i + 1].start;
         }
         lyricsBefore(off);
         track.At(off).Put({Byte(0x80 | channel), note.key, 0});
+        if (rest) {
+            // The rest: volume 0, a note that lasts it, and the volume again
+            // just before the next note.
+            track.At(note.end).Put({Byte(0xB0 | channel), 7, 0});
+            track.At(note.end).Put({Byte(0x90 | channel), note.key, 1});
+            lyricsBefore(until);
+            track.At(until).Put({Byte(0x80 | channel), note.key, 0});
+            silenced = true;
+        }
     }
     lyricsBefore(UINT32_MAX);
     track.End();

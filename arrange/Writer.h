@@ -1,7 +1,9 @@
 // The arranged song as a six-track format-1 file in the driver's layout:
 // track 0 the tempo, tracks 1 to 5 Square1, Square2, Triangle, Noise, DPCM,
 // the lyrics on track 1. Its division makes one time unit 12 ticks, so every
-// delta time is a whole number of units and the engine carries no remainder.
+// delta time is a whole number of units and the engine carries no remainder;
+// its tempo makes the engine's tempo bytes those of the arrangement's grid.
+// A tonal note with `restAfter` is followed by a rest note at volume 0.
 #pragma once
 
 #include <array>

@@ -25,6 +25,7 @@ struct VoiceReport {
     std::uint32_t droppedShort = 0;
     std::uint32_t droppedFit = 0;      // notes given up so that the song fits
     std::uint32_t movedOctave = 0;     // notes kept, moved by octaves into range
+    std::uint32_t rests = 0;           // rests written as notes at volume 0, not counted in `notes`
 };
 
 struct TrackProblem {
@@ -54,6 +55,16 @@ struct ConversionReport {
     std::uint32_t units = 0;           // the longest stream's length in time units
     double seconds = 0;                // `units` at the tempo rule: 1/50 s steps
     std::array<int, 4> tempo = {0, 0, 0, 0};
+    // The driver's time against the MIDI file's: the unit the tempo bytes
+    // give, on average; the file's length at its own tempo; and how much
+    // faster the driver plays it (midiSeconds / seconds; 0 when the units
+    // take no time at all).
+    double unitMs = 0;
+    double midiSeconds = 0;
+    double speed = 0;
+    // Filled by the arrangement only.
+    double movedShare = 0;             // share of the file's notes that start more than 30 ms off
+    std::uint32_t rests = 0;           // rests the arranged lines had before the fit
     std::vector<std::string> warnings;
     bool arranged = false;             // the song went through the arrangement first
 

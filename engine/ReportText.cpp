@@ -79,6 +79,29 @@ std::string SourceText(const std::string& source, Translator translate) {
                 {std::to_string(track), std::to_string(channel), source.substr(static_cast<std::size_t>(used))});
 }
 
+// `digits` decimals, the same way.
+std::string Fixed(double value, int digits) {
+    long long scale = 1;
+    for (int i = 0; i < digits; ++i) scale *= 10;
+    long long scaled = Rounded((value < 0 ? -value : value) * static_cast<double>(scale));
+    std::string fraction = std::to_string(scaled % scale);
+    fraction.insert(0, static_cast<std::size_t>(digits) - fraction.size(), '0');
+    return (value < 0 && scaled > 0 ? "-" : "") + std::to_string(scaled / scale) + (digits > 0 ? "." + fraction : "");
+}
+
+bool TimelessUnits(const ConversionReport& report) {
+    for (int steps : report.tempo)
+        if (steps < 2) return true;
+    return false;
+}
+
+std::string TempoText(const ConversionReport& report) {
+    return std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
+           std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]);
+}
+
+std::string Percent(double share) { return Fixed(share * 100, 1) + "%"; }
+
 }  // namespace
 
 std::vector<std::string> ConversionWarnings(const ConversionReport& report, Translator translate) {
@@ -97,6 +120,22 @@ std::vector<std::string> ConversionWarnings(const ConversionReport& report, Tran
     if (report.lyricsLost) warnings.push_back(translate("the lyric file could not be written"));
     if (report.translated && !report.romReplaced) warnings.push_back(translate("the ROM image was left as it was"));
     return warnings;
+}
+
+std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName, bool evenSlightly,
+                        Translator translate) {
+    if (!translate) translate = Identity;
+    if (report.arranged || !report.translated || report.units == 0) return "";
+    if (TimelessUnits(report))
+        return Fill(translate("提示: tempo bytes {1} are below 2: some time units take no time and the driver plays "
+                              "this song far too fast; {2} re-times it to the MIDI file's own length"),
+                    {TempoText(report), arrangeName});
+    // The tempo rule only ever shortens a unit: the driver is never slow.
+    if (evenSlightly && report.speed > 1.02)
+        return Fill(translate("提示: the driver plays this song {1} fast ({2} times its speed); {3} re-times it to "
+                              "the MIDI file's own length"),
+                    {Percent(report.speed - 1), Fixed(report.speed, 3), arrangeName});
+    return "";
 }
 
 std::string MinutesAndSeconds(double seconds) {
@@ -149,6 +188,19 @@ std::string ReportTable(const ConversionReport& report, Translator translate) {
             if (warning == english[k]) shown = local[k];
         text += Fill(translate("warning: {1}"), {shown}) + "\n";
     }
+    text += Fill(translate("timing: unit {1} ms; {2} s at the driver's tempo against the MIDI file's {3} s; speed {4}"),
+                 {Fixed(report.unitMs, 2), Seconds(report.seconds), Seconds(report.midiSeconds),
+                  report.speed > 0 ? "x" + Fixed(report.speed, 3) : translate("no time at the driver's tempo")}) +
+            "\n";
+    if (arranged) {
+        std::uint32_t kept = 0;
+        for (const VoiceReport& voice : report.voices) kept += voice.rests;
+        text += Fill(translate("re-timed: {1} of the notes start more than 30 ms off; rests kept {2} of {3}"),
+                     {Percent(report.movedShare), Number(kept), Number(report.rests)}) +
+                "\n";
+    }
+    const std::string advice = TempoAdvice(report, "--arrange", true, translate);
+    if (!advice.empty()) text += advice + "\n";
     return text;
 }
 
@@ -168,6 +220,7 @@ std::string ReportJson(const ConversionReport& report) {
         // Notes moved by an octave are played, not dropped.
         if (report.arranged) json += ",\"movedOctave\":" + Number(voice.movedOctave);
         json += ",\"bytes\":" + Number(voice.bytes);
+        if (report.arranged) json += ",\"rests\":" + Number(voice.rests);
         if (report.arranged) {
             json += ",\"sources\":[";
             for (std::size_t k = 0; k < voice.sources.size(); ++k)
@@ -181,6 +234,10 @@ std::string ReportJson(const ConversionReport& report) {
     json += ",\"seconds\":" + Seconds(report.seconds);
     json += ",\"tempo\":[" + std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
             std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]) + "]";
+    json += ",\"unitMs\":" + Fixed(report.unitMs, 2) + ",\"midiSeconds\":" + Seconds(report.midiSeconds) +
+            ",\"speed\":" + (report.speed > 0 ? Fixed(report.speed, 4) : std::string("null"));
+    if (report.arranged)
+        json += ",\"movedShare\":" + Fixed(report.movedShare, 4) + ",\"rests\":" + Number(report.rests);
     json += ",\"conductorNotes\":" + Number(report.conductorNotes);
     json += ",\"arranged\":" + std::string(report.arranged ? "true" : "false");
     json += ",\"succeeded\":" + std::string(report.succeeded ? "true" : "false");

@@ -133,8 +133,8 @@ bool TrackTranslator::TranslateMetaEvent(bool& endOfTrack) {
     }
     if (type == kTempo && length >= 3) {
         const std::uint8_t* at = cursor_.data + cursor_.position;
-        SetTempo(static_cast<std::uint32_t>(at[0]) << 16 | static_cast<std::uint32_t>(at[1]) << 8 | at[2],
-                 *tempo_);
+        lastTempoMicros_ = static_cast<std::uint32_t>(at[0]) << 16 | static_cast<std::uint32_t>(at[1]) << 8 | at[2];
+        SetTempo(lastTempoMicros_, *tempo_);
         return cursor_.Skip(length);
     }
     if (!IsTextType(type)) return cursor_.Skip(length);  // unknown types are skipped, as the format asks

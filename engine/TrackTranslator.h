@@ -59,6 +59,10 @@ public:
     // sets `tempo`.
     void TranslateTrack(const TrackChunk& chunk, int channel, ChannelProgram& program, int (&tempo)[4]);
 
+    // The last tempo event's microseconds per quarter note; the file
+    // format's default before any.
+    std::uint32_t LastTempoMicros() const { return lastTempoMicros_; }
+
 private:
     bool Translate();
     bool ReadDeltaTime();
@@ -76,6 +80,7 @@ private:
     TrackCursor cursor_;
     std::uint32_t tickRemainder_ = 0;
     std::uint32_t lyricGap_ = 0;
+    std::uint32_t lastTempoMicros_ = 500000;
     TrackState track_;
 };
 

@@ -15,6 +15,7 @@ struct TranslatedSong {
     int trackCount = 0;
     std::array<ChannelProgram, kMaxTracks> programs;
     int tempo[4] = {4, 4, 4, 4};
+    std::uint32_t tempoMicros = 500000;  // microseconds per quarter note the tempo came from
 };
 
 // Translates every track of `song` (at most kMaxTracks) from `data`, calling
@@ -41,6 +42,7 @@ void TranslateSong(const std::vector<std::uint8_t>& data, const MidiSong& song, 
     for (int i = 0; i < song.trackCount && i < kMaxTracks; ++i) {
         translator.TranslateTrack(song.chunks[static_cast<std::size_t>(i)], i, out.programs[static_cast<std::size_t>(i)],
                                   i == 0 ? out.tempo : laterTempo);
+        if (i == 0) out.tempoMicros = translator.LastTempoMicros();
         afterTrack();
     }
 }

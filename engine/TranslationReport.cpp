@@ -29,6 +29,13 @@ void ReportTranslation(const TranslatedSong& translated, const SongBlock& block,
     report.songBlockFull = block.overflowTrack >= 0;
     std::copy(std::begin(translated.tempo), std::end(translated.tempo), report.tempo.begin());
     report.seconds = SongSeconds(report.units, translated.tempo);
+    int frames = 0;
+    for (int steps : translated.tempo) frames += steps - 1;
+    report.unitMs = frames * 20.0 / 4;
+    // A unit is an eighth of a quarter note at the tempo the rule read.
+    const double unitMicros = translated.tempoMicros / 8.0;
+    report.midiSeconds = report.units * unitMicros / 1e6;
+    report.speed = frames > 0 ? unitMicros / (report.unitMs * 1000) : 0;
 }
 
 }  // namespace kelvane

@@ -109,6 +109,60 @@ TEST(Report, DropsLengthAndJson) {
     EXPECT_NE(ReportTable(report).find("length: 0:00 (0.48 s)"), std::string::npos);
 }
 
+// Sixteen quarter notes on Square1 at `micros` per quarter.
+ConversionReport PlainRun(std::uint32_t micros) {
+    Track square;
+    for (int i = 0; i < 16; ++i) square.NoteOn(0, 60).NoteOff(480, 60);
+    MidiFile file;
+    file.Add(Track().Tempo(0, micros).End(0)).Add(square.End(0));
+    InMemoryRun run;
+    EXPECT_TRUE(run.Convert(file.Build()));
+    return run.report;
+}
+
+TEST(Report, APlainConversionSaysHowFastTheDriverPlaysIt) {
+    // 120 BPM: units of 62.5 ms played as 3 frames, 60 ms: 4.2 % fast.
+    ConversionReport fast = PlainRun(500000);
+    EXPECT_DOUBLE_EQ(fast.unitMs, 60.0);
+    EXPECT_DOUBLE_EQ(fast.midiSeconds, 8.0);
+    EXPECT_NEAR(fast.speed, 62.5 / 60, 1e-9);
+    const std::string advice = TempoAdvice(fast, "--arrange", true);
+    EXPECT_EQ(TempoAdvice(fast, "--arrange"), "");  // the front ends do not nag about a few per cent
+    EXPECT_EQ(advice.rfind("提示: ", 0), 0u) << advice;
+    EXPECT_NE(advice.find("plays this song 4.2% fast (1.042 times its speed)"), std::string::npos) << advice;
+    EXPECT_NE(advice.find("--arrange"), std::string::npos) << advice;
+    EXPECT_NE(ReportTable(fast).find("timing: unit 60.00 ms; 7.68 s at the driver's tempo against the MIDI file's "
+                                     "8.00 s; speed x1.042\n" + advice + "\n"),
+              std::string::npos)
+        << ReportTable(fast);
+    EXPECT_NE(ReportJson(fast).find("\"unitMs\":60.00,\"midiSeconds\":8.00,\"speed\":1.0417"), std::string::npos);
+
+    // 93.75 BPM: units of exactly 4 frames; 92.3 BPM: 1.6 % fast. No advice.
+    ConversionReport exact = PlainRun(640000);
+    EXPECT_DOUBLE_EQ(exact.speed, 1.0);
+    EXPECT_EQ(TempoAdvice(exact, "--arrange", true), "");
+    ConversionReport close = PlainRun(650000);
+    EXPECT_NEAR(close.speed, 81.25 / 80, 1e-9);
+    EXPECT_EQ(TempoAdvice(close, "--arrange", true), "");
+}
+
+TEST(Report, UnitsOfNoTimeAreCalledTooFastNotSilent) {
+    // 2000 BPM: tempo bytes 1,1,1,1, the song takes no time at the driver.
+    ConversionReport report = PlainRun(30000);
+    EXPECT_EQ(report.tempo, (std::array<int, 4>{1, 1, 1, 1}));
+    EXPECT_EQ(report.seconds, 0.0);
+    EXPECT_EQ(report.speed, 0.0);
+    const std::string advice = TempoAdvice(report, "--arrange");
+    EXPECT_EQ(advice.rfind("提示: tempo bytes 1,1,1,1 are below 2", 0), 0u) << advice;
+    EXPECT_NE(advice.find("far too fast"), std::string::npos);
+    EXPECT_NE(advice.find("--arrange"), std::string::npos);
+    EXPECT_NE(ReportTable(report).find("speed no time at the driver's tempo\n" + advice + "\n"), std::string::npos);
+    EXPECT_NE(ReportJson(report).find("\"speed\":null"), std::string::npos);
+    // An arranged song gets no such advice: the arrangement re-times it.
+    report.arranged = true;
+    EXPECT_EQ(TempoAdvice(report, "--arrange", true), "");
+}
+
 TEST(Report, TheExampleSong) {
     InMemoryRun run;
     std::ifstream in(KELVANE_SOURCE_DIR "/examples/example.mid", std::ios::binary);

@@ -8,6 +8,7 @@
 #include "Language.h"
 #include "Messages.h"
 #include "NsfOutput.h"
+#include "ReportText.h"
 #include "RunAdvice.h"
 #include "SongName.h"
 #include "SongOutputs.h"
@@ -42,6 +43,8 @@ void Advise(const ConversionReport& report, const std::string& songName) {
         Print(stderr, std::string(Tr("提示: most of this song's notes reach no channel (format 0, notes on the "
                                      "conductor track, or several parts in one track); --arrange fits it onto "
                                      "the five channels")) + "\n");
+    const std::string tempo = TempoAdvice(report, "--arrange", false, Tr);
+    if (!tempo.empty()) Print(stderr, tempo + "\n");
     if (report.refused && report.message == msg::kTooManyTracks)
         Print(stderr, std::string(Tr("提示: --arrange fits a MIDI file of any number of tracks onto the five "
                                      "channels")) + "\n");

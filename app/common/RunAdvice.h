@@ -1,13 +1,15 @@
 // What the front ends tell the user after a run, beside its status lines:
-// that a plain conversion lost most of the music, and the report file an
-// arranged run leaves beside its outputs. What the arrangement gave each
-// voice is a status line of the run's own (engine/StatusLines.h).
+// that a plain conversion lost most of the music or plays at the wrong speed
+// (TempoAdvice, in ReportText.h, which the report shares), and the report
+// file an arranged run leaves beside its outputs. What the arrangement gave
+// each voice is a status line of the run's own (engine/StatusLines.h).
 #pragma once
 
 #include <string>
 
 #include "ConversionReport.h"
 #include "FileSystem.h"
+#include "ReportText.h"
 
 namespace kelvane {
 

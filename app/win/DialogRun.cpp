@@ -6,9 +6,11 @@
 #include "LabelAdvice.h"
 #include "Messages.h"
 #include "NsfOutput.h"
+#include "ReportText.h"
 #include "RunAdvice.h"
 #include "SongName.h"
 #include "StatusLayout.h"
+#include "Translation.h"
 
 namespace {
 
@@ -149,6 +151,10 @@ std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& rep
     const std::string advice = kelvane::LabelAdvice(songName);
     if (!advice.empty()) lines.push_back(kelvane::win::WithChineseQuotes(advice) + "\n");
     if (!arranged && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
+    const std::string tempo = kelvane::TempoAdvice(report, "“自动编排”", false, [](const char* text) {
+        return kelvane::Translate(kelvane::Language::kChinese, text);
+    });
+    if (!arranged && !tempo.empty()) lines.push_back(tempo + "\n");
     return lines;
 }
 

@@ -1,6 +1,7 @@
 #include "ArrangedSong.h"
 
 #include "TestSupport.h"
+#include "TrackTranslator.h"
 
 namespace kelvane::test {
 
@@ -35,6 +36,8 @@ ArrangedSong ReadArranged(const std::vector<std::uint8_t>& midi) {
         std::uint32_t tick = 0;
         int held = -1;
         std::uint32_t heldStart = 0;
+        int volume = 127;
+        bool heldRest = false;
         while (at < end) {
             tick += VarLen(midi, at);
             std::uint8_t status = midi[at++];
@@ -53,12 +56,19 @@ ArrangedSong ReadArranged(const std::vector<std::uint8_t>& midi) {
                     if (held >= 0) song.overlapping = true;
                     held = key;
                     heldStart = tick / unitTicks;
+                    heldRest = volume == 0;
                 } else if (key == held && track >= 1) {
-                    song.voices[static_cast<std::size_t>(track - 1)].push_back({heldStart, tick / unitTicks, key});
+                    if (heldRest)
+                        ++song.rests[static_cast<std::size_t>(track - 1)];
+                    else
+                        song.voices[static_cast<std::size_t>(track - 1)].push_back({heldStart, tick / unitTicks, key});
                     held = -1;
                 }
             } else if ((status & 0xF0) == 0xC0) {
                 at += 1;
+            } else if ((status & 0xF0) == 0xB0) {
+                if (midi[at] == 7) volume = midi[at + 1];
+                at += 2;
             } else {
                 at += 2;
             }
@@ -68,16 +78,33 @@ ArrangedSong ReadArranged(const std::vector<std::uint8_t>& midi) {
     return song;
 }
 
+double SecondsOf(const ArrangedSong& song, std::uint32_t unit) {
+    int tempo[4];
+    SetTempo(song.tempo, tempo);
+    return SongSeconds(unit, tempo);
+}
+
+std::uint32_t UnitAt(const ArrangedSong& song, double seconds) {
+    std::uint32_t unit = 0;
+    while (SecondsOf(song, unit + 1) <= seconds ||
+           SecondsOf(song, unit + 1) - seconds < seconds - SecondsOf(song, unit))
+        ++unit;
+    return unit;
+}
+
 ConvertedSong ConvertArranged(const std::vector<std::uint8_t>& midi) {
     ConvertedSong song;
     InMemoryRun run;
     song.converted = run.Convert(midi);
     if (!song.converted) return song;
+    Bytes header = run.Block(0x8000, 4);
+    for (std::size_t k = 0; k < 4; ++k) song.tempo[k] = header[k];
     for (int v = 0; v < arrange::kVoiceCount; ++v) {
         const bool tonal = v <= arrange::kTriangle;
         std::uint16_t from = run.Pointer(v + 1);
         Bytes stream = run.Block(from, static_cast<std::size_t>(0x10000 - from));
         std::uint32_t time = 0;
+        int volume = 15;
         std::size_t i = 0;
         auto waits = [&]() {
             std::uint32_t units = 0;
@@ -88,6 +115,8 @@ ConvertedSong ConvertArranged(const std::vector<std::uint8_t>& midi) {
             std::uint8_t command = stream[i++];
             if (command < 0x80) {
                 time += command + 1u;  // the rest before the first note
+            } else if ((command & 0xF0) == 0x90) {
+                volume = command & 0x0F;
             } else if ((command & 0xF0) == 0xA0) {
                 int pitchClass = command & 0x0F;
                 std::uint32_t length;
@@ -98,7 +127,7 @@ ConvertedSong ConvertArranged(const std::vector<std::uint8_t>& midi) {
                     if (pitchClass == 0x0F) continue;  // the closing pair
                     length = operand >= 0xF8 ? 32 + waits() : (operand >> 3) + 1u;
                 }
-                song.voices[static_cast<std::size_t>(v)].push_back({time, length, pitchClass});
+                song.voices[static_cast<std::size_t>(v)].push_back({time, length, pitchClass, volume});
                 time += length;
             }
         }

@@ -34,7 +34,14 @@ struct ArrangedSong {
     std::array<std::vector<PlayedNote>, arrange::kVoiceCount> voices;
     std::vector<PlayedLyric> lyrics;  // track 1's
     bool overlapping = false;         // a note-on while a note of the track sounds
+    std::array<std::uint32_t, arrange::kVoiceCount> rests{};  // notes at volume 0, not in `voices`
 };
+
+// The unit whose grid point lies nearest to `seconds`, at the song's tempo as
+// the engine's tempo rule reads it.
+std::uint32_t UnitAt(const ArrangedSong& song, double seconds);
+// When unit `unit` starts, in seconds.
+double SecondsOf(const ArrangedSong& song, std::uint32_t unit);
 
 ArrangedSong ReadArranged(const std::vector<std::uint8_t>& midi);
 
@@ -43,12 +50,14 @@ struct StreamNote {
     std::uint32_t start;   // time units
     std::uint32_t length;  // as written: up to the next note, rests folded in
     int pitchClass;
+    int volume;            // the channel's volume when it starts, 15 before any
 };
 
 struct ConvertedSong {
     bool converted = false;
     std::array<std::vector<StreamNote>, arrange::kVoiceCount> voices;
     std::array<std::size_t, arrange::kVoiceCount> bytes{};  // each stream, its end included
+    std::array<int, 4> tempo{};                             // the song block's tempo bytes
 };
 
 // Converts the arranged file with the real engine, in memory, and reads the

@@ -87,6 +87,37 @@ TEST(ArrangeFit, OnlyAsMuchIsDroppedAsTheSongNeeds) {
     EXPECT_TRUE(FitWarnings(small).empty());
 }
 
+TEST(ArrangeFit, AFineGridGivesWayToTheCoarsestBeforeAVoiceDoes) {
+    // Three voices of notes of ten eighth-note triplets (1.67 s) at 120 BPM:
+    // on their fine grid (40 ms) each note needs a wait byte, on a sixteenth
+    // (125 ms) none, and only that makes the song fit.
+    constexpr int kNotes = 3700;
+    Track melody, second, bass;
+    melody.Program(0, 80);
+    second.Program(0, 48, 1);
+    bass.Program(0, 33, 2);
+    for (int n = 0; n < kNotes; ++n) {
+        const std::uint32_t length = 1600;
+        melody.NoteOn(0, 72 + n % 12).NoteOff(length, 72 + n % 12);
+        second.NoteOn(0, 60 + n % 12, 80, 1).NoteOff(length, 60 + n % 12, 0, 1);
+        bass.NoteOn(0, 36 + n % 12, 90, 2).NoteOff(length, 36 + n % 12, 0, 2);
+    }
+    MidiFile file;
+    file.Add(Track().Tempo(0, 500000).End(0)).Add(melody.End(0)).Add(second.End(0)).Add(bass.End(0));
+    auto result = ArrangeAuto(file.Build());
+    ASSERT_TRUE(result.ok) << result.error;
+    std::vector<std::string> steps = FitWarnings(result);
+    ASSERT_EQ(steps.size(), 1u) << result.report.unitMs << " ms, " << result.report.songBlockUsed << " bytes";
+    EXPECT_EQ(steps[0].rfind("为放入歌曲空间, 时间单位从", 0), 0u) << steps[0];
+    EXPECT_NE(steps[0].find("毫秒放宽到125毫秒"), std::string::npos) << steps[0];
+    for (int v : {arrange::kSquare1, arrange::kSquare2, arrange::kTriangle})
+        EXPECT_EQ(result.report.voices[static_cast<std::size_t>(v)].notes, std::uint32_t(kNotes)) << v;
+    ConvertedSong converted = ConvertArranged(result.midi);
+    ASSERT_TRUE(converted.converted);
+    EXPECT_EQ(converted.tempo, (std::array<int, 4>{8, 7, 7, 7}));
+    EXPECT_DOUBLE_EQ(result.report.unitMs, 125.0);
+}
+
 TEST(ArrangeReport, CountsAndBytesEqualTheEngineStreams) {
     // Volume changes, programs, lyrics and long notes, all of which cost bytes.
     Track melody, bass, kit;

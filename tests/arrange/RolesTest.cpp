@@ -9,7 +9,7 @@
 namespace kelvane::test {
 namespace {
 
-constexpr std::uint32_t kQ = 480;  // a quarter note: 8 units
+constexpr std::uint32_t kQ = 480;  // a quarter note: half a second
 constexpr int kDrums = 9;
 
 Track Conductor() { return Track().Tempo(0, 500000).End(0); }
@@ -58,7 +58,8 @@ TEST(ArrangeRoles, FormatZeroMelodyBassAndDrumsEachOnTheirVoice) {
     EXPECT_TRUE(HasSource(result, arrange::kSquare1, "track 0, channel 1: Flute"));
     EXPECT_TRUE(HasSource(result, arrange::kTriangle, "track 0, channel 2: Electric Bass (finger)"));
     EXPECT_TRUE(HasSource(result, arrange::kNoise, "track 0, channel 10: Standard Kit"));
-    for (int start = 0; start < 8; ++start) EXPECT_EQ(song.voices[arrange::kSquare1][static_cast<std::size_t>(start)].start, 8u * static_cast<unsigned>(start));
+    for (int start = 0; start < 8; ++start)
+        EXPECT_EQ(song.voices[arrange::kSquare1][static_cast<std::size_t>(start)].start, UnitAt(song, 0.5 * start));
 }
 
 TEST(ArrangeRoles, NineTracksTheMelodyBassAndDrumsWin) {
@@ -103,10 +104,10 @@ TEST(ArrangeRoles, ChordsGiveTheSkylineAndTheBottomLine) {
     EXPECT_EQ(Keys(song.voices[arrange::kTriangle]), (std::vector<int>{60, 65, 55}));
     EXPECT_EQ(Keys(song.voices[arrange::kSquare2]), (std::vector<int>{64, 69, 59}));
     // The skyline: the higher chord takes over at its onset.
-    EXPECT_EQ(song.voices[arrange::kSquare1][1].start, 16u);
-    EXPECT_EQ(song.voices[arrange::kSquare1][0].end, 16u);
+    EXPECT_EQ(song.voices[arrange::kSquare1][1].start, UnitAt(song, 1.0));
+    EXPECT_EQ(song.voices[arrange::kSquare1][0].end, UnitAt(song, 1.0));
     // Under the melody note the top of the chord waits, then sounds on.
-    EXPECT_EQ(song.voices[arrange::kSquare1][3].start, 40u);
+    EXPECT_EQ(song.voices[arrange::kSquare1][3].start, UnitAt(song, 2.5));
 }
 
 TEST(ArrangeRoles, IdleVoicesFillFromOtherPartsAndSquaresDoNotDouble) {
@@ -121,7 +122,7 @@ TEST(ArrangeRoles, IdleVoicesFillFromOtherPartsAndSquaresDoNotDouble) {
     ASSERT_TRUE(result.ok) << result.error;
     ArrangedSong song = ReadArranged(result.midi);
     EXPECT_EQ(Keys(song.voices[arrange::kSquare1]), (std::vector<int>{76, 67, 79}));
-    EXPECT_EQ(song.voices[arrange::kSquare1][1].start, 32u);
+    EXPECT_EQ(song.voices[arrange::kSquare1][1].start, UnitAt(song, 2.0));
     for (const PlayedNote& second : song.voices[arrange::kSquare2])
         for (const PlayedNote& first : song.voices[arrange::kSquare1])
             EXPECT_FALSE(first.key == second.key && first.start < second.end && second.start < first.end)
@@ -165,10 +166,11 @@ TEST(ArrangeRoles, TheBassRestsOfADetachedLineStayButLongRestsAreFilledFromBelow
 
 TEST(ArrangeRoles, ShortNotesMergeOrDropAndOutOfRangeNotesMoveByOctaves) {
     Track line;
-    line.NoteOn(0, 72).NoteOn(470, 78).NoteOff(10, 72).NoteOff(0, 78);  // a grace note above: dropped
+    // Notes of 4 ms: shorter than any unit.
+    line.NoteOn(0, 72).NoteOn(476, 78).NoteOff(4, 72).NoteOff(0, 78);  // a grace note above: dropped
     line.NoteOn(0, 76).NoteOff(480, 76);
-    line.NoteOn(0, 76).NoteOff(10, 76);             // a short repeat of the key just ended: merged
-    line.NoteOn(10, 76).NoteOff(480, 76);
+    line.NoteOn(0, 76).NoteOff(4, 76);              // a short repeat of the key just ended: merged
+    line.NoteOn(16, 76).NoteOff(480, 76);
     line.NoteOn(0, 100).NoteOff(480, 100);          // above the octave table: moved down
     line.End(0);
     // A bass note above the triangle's table, under the melody but for its first note.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +90,17 @@ TEST(ArrangeOutsideSuite, EveryFileArrangesAndConvertsOrHoldsNoNotes) {
         double silence = LowBassSilence(ReadFile(file), song);
         if (silence > 0.02) std::printf("  %s: low notes without Triangle %.1f %%\n", name.c_str(), 100 * silence);
         lowWithoutTriangle += silence;
+
+        // Its time: as long as the file, its notes near their real time.
+        const double real = result.report.sourceSeconds, error = check.seconds - real;
+        const double allowed = std::max(result.report.unitMs / 1000, 0.005 * real);
+        std::printf("[ timing ] %-48s unit %6.2f ms  %8.3f s of %8.3f s (%+7.1f ms)  onsets p95 %5.1f ms  "
+                    "moved >30 ms %5.1f%%  rests %u\n",
+                    name.c_str(), result.report.unitMs, check.seconds, real, error * 1000,
+                    result.report.onsetP95Ms, 100 * result.report.movedShare, result.report.rests);
+        for (int steps : check.tempo) EXPECT_GE(steps, 2);
+        EXPECT_LE(std::abs(error), allowed);
+        EXPECT_LE(result.report.onsetP95Ms, 25.0);
     }
     EXPECT_EQ(arranged, static_cast<int>(files.size() - noteless.size()));
     // The bass under the whole song: of the time some part sounds at or

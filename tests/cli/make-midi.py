@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the small MIDI files the option tests convert:
    format0.mid  one track, melody, bass and drums on MIDI channels 1, 2 and 10;
-   seven.mid    a conductor track and six note tracks."""
+   seven.mid    a conductor track and six note tracks;
+   fast.mid     twelve quarter notes at 30,000 microseconds a quarter."""
 import struct
 import sys
 
@@ -51,3 +52,6 @@ with open(out + "/format0.mid", "wb") as f:
     f.write(song(0, [track(tempo + merged(melody, bass, drums))]))
 with open(out + "/seven.mid", "wb") as f:
     f.write(song(1, [track(tempo)] + [track(notes(0, [60 + i, 62 + i])) for i in range(6)]))
+# 2000 beats a minute: tempo bytes of 1, units of no time at the driver.
+with open(out + "/fast.mid", "wb") as f:
+    f.write(song(1, [track([(0, [0xFF, 0x51, 0x03, 0x00, 0x75, 0x30])]), track(notes(0, [60, 62, 64] * 4, 480))]))

@@ -51,6 +51,18 @@ assert r["midi"] == "format0.mid"
 assert r["outputs"] == ["arranged.mid", "format0.asm", "format0.h", sys.argv[2] + "/ROM.BIN"], r["outputs"]
 PY
 
+# A song whose tempo bytes come out below 2 plays in no time: the plain
+# conversion keeps its bytes and says so, naming --arrange; arranged, it lasts
+# its 0.36 seconds and is not silent.
+run --report fast.mid
+check "fast: status" 0 "$status"
+case $err in 提示:*"tempo bytes 1,1,1,1"*--arrange*) check "fast: hint" ok ok ;; *) check "fast: hint" "提示: tempo bytes 1,1,1,1 ... --arrange" "$err" ;; esac
+case $out in *"tempo 1,1,1,1"*"speed no time"*) check "fast: report" ok ok ;; *) check "fast: report" "tempo 1,1,1,1 ... no time" "$out" ;; esac
+run --arrange --report fast.mid
+check "fast arranged: status" 0 "$status"
+check "fast arranged: no hint" "" "$err"
+case $out in *"length: 0:00 (0.36 s), tempo 2,2,2,2"*) check "fast arranged: length" ok ok ;; *) check "fast arranged: length" "0.36 s, tempo 2,2,2,2" "$out" ;; esac
+
 # Seven tracks: refused with the box's words and the hint; arranged, it converts.
 run seven.mid
 check "seven: status" 1 "$status"
