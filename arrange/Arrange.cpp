@@ -145,6 +145,18 @@ std::vector<std::uint32_t> LyricUnitsOf(const std::vector<LyricLine>& lyrics) {
     return units;
 }
 
+// Arpeggios ask for units of at most three frames: a coarser grid is split
+// into the fewest equal parts that short, so that the beats the grid was
+// chosen for stay on it. The finer grid costs wait bytes, which the fit
+// weighs as for any song.
+Grid ArpeggioGrid(const Grid& grid) {
+    constexpr int kLongestQuarterFrames = 12;
+    const int quarters = grid.CycleFrames();  // a unit's length in quarter frames
+    const int parts = (quarters + kLongestQuarterFrames - 1) / kLongestQuarterFrames;
+    const int part = std::max(4, (quarters + parts / 2) / parts);
+    return Grid{part / 4, part % 4};
+}
+
 void ReportArpeggios(const ArpeggioOutcome& outcome, ArrangementReport& report) {
     report.chordNotesKept = outcome.chordNotes;
     if (outcome.units == 0) return;
@@ -169,7 +181,11 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         return result;
     }
     Timing timing(score);  // its grid may still grow coarser in the fit
-    const TimingFigures figures = ApplyTiming(score, timing);
+    TimingFigures figures = ApplyTiming(score, timing);
+    if (options.chordArpeggios && !UnitShortEnoughForArpeggios(timing.UnitGrid())) {
+        timing.UseGrid(ArpeggioGrid(timing.UnitGrid()));
+        figures = ApplyTiming(score, timing);
+    }
     ReportReading(score, timing, report);
 
     const std::vector<std::uint32_t> order = OrderByStart(score);

@@ -225,7 +225,7 @@ FitOutcome FitSong(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricL
         std::uint32_t thinned = ThinHiHats(lines[kNoise]);
         if (thinned > 0) {
             report.voices[kNoise].droppedFit += thinned;
-            report.warnings.push_back(prefix + "噪音隔一个去掉踩镲 (" + std::to_string(thinned) + "击)");
+            report.warnings.push_back(prefix + "噪声隔一个去掉踩镲 (" + std::to_string(thinned) + "击)");
             used = Measure(lines, lyrics);
         }
     }

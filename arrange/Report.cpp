@@ -11,7 +11,7 @@ const char* VoiceName(int voice) {
 }
 
 const char* VoiceNameZh(int voice) {
-    static const char* const kNames[kVoiceCount] = {"方波1", "方波2", "三角波", "噪音", "DPCM"};
+    static const char* const kNames[kVoiceCount] = {"方波1", "方波2", "三角波", "噪声", "DPCM"};
     return voice >= 0 && voice < kVoiceCount ? kNames[voice] : "";
 }
 

@@ -192,7 +192,7 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
     if (InDriverLayout(score, measures)) {
         plan.driverLayout = true;
         plan.kitSplit = false;
-        plan.warnings.push_back("文件已是驱动的声道布局: 轨道1到5依次给方波1, 方波2, 三角波, 噪音, DPCM");
+        plan.warnings.push_back("文件已是驱动的声道布局: 轨道1到5依次给方波1, 方波2, 三角波, 噪声, DPCM");
         for (std::size_t p = 0; p < partCount; ++p) {
             int v = score.parts[p].track - 1;
             if (claimed[p] || named(v)) continue;

@@ -15,9 +15,6 @@ namespace {
 constexpr int kSquareLow = 32, kSquareHigh = 95;
 constexpr int kTriangleLow = 20, kTriangleHigh = 71;
 constexpr std::size_t kWaitingLimit = 16;
-// A low note of another part fills the bass only where the bass rests this
-// long (an eighth note), so that a detached bass keeps its rests.
-constexpr std::uint32_t kShortestFill = 4;
 
 constexpr std::uint8_t kChosen = 1;
 constexpr std::uint8_t kWritten = 2;
@@ -50,6 +47,11 @@ private:
     };
 
     const Note& N(std::uint32_t index) const { return score_.notes[index]; }
+    // A low note of another part fills the bass only where the bass rests
+    // this long (an eighth note), so that a detached bass keeps its rests.
+    std::uint32_t ShortestFill() const {
+        return std::max<std::uint32_t>(1, static_cast<std::uint32_t>(score_.unitsPerQuarter / 2 + 0.5));
+    }
     // A percussion hit shorter than a unit is still a hit: it sounds a unit.
     std::uint32_t End(std::uint32_t index) const {
         const Note& note = N(index);
@@ -77,7 +79,7 @@ private:
     bool FillsAt(std::uint32_t index, std::uint32_t t) const {
         if (Rank(index) < plan_.ceilingRank) return true;
         auto next = std::lower_bound(mainOnsets_.begin(), mainOnsets_.end(), t);
-        return next == mainOnsets_.end() || *next >= t + kShortestFill;
+        return next == mainOnsets_.end() || *next >= t + ShortestFill();
     }
     void Emit(std::uint32_t until);
     void Wait(std::uint32_t index);

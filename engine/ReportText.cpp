@@ -179,15 +179,6 @@ std::string ReportTable(const ConversionReport& report, Translator translate) {
                               std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]);
     text += Fill(translate("length: {1} ({2} s), tempo {3}"),
                  {MinutesAndSeconds(report.seconds), Seconds(report.seconds), tempo}) + "\n";
-    // The conversion's own warnings in the reader's words; the arrangement's as it gave them.
-    const std::vector<std::string> english = ConversionWarnings(report);
-    const std::vector<std::string> local = ConversionWarnings(report, translate);
-    for (const std::string& warning : report.warnings) {
-        std::string shown = warning;
-        for (std::size_t k = 0; k < english.size(); ++k)
-            if (warning == english[k]) shown = local[k];
-        text += Fill(translate("warning: {1}"), {shown}) + "\n";
-    }
     text += Fill(translate("timing: unit {1} ms; {2} s at the driver's tempo against the MIDI file's {3} s; speed {4}"),
                  {Fixed(report.unitMs, 2), Seconds(report.seconds), Seconds(report.midiSeconds),
                   report.speed > 0 ? "x" + Fixed(report.speed, 3) : translate("no time at the driver's tempo")}) +
@@ -201,6 +192,15 @@ std::string ReportTable(const ConversionReport& report, Translator translate) {
     }
     const std::string advice = TempoAdvice(report, "--arrange", true, translate);
     if (!advice.empty()) text += advice + "\n";
+    // The conversion's own warnings in the reader's words; the arrangement's as it gave them.
+    const std::vector<std::string> english = ConversionWarnings(report);
+    const std::vector<std::string> local = ConversionWarnings(report, translate);
+    for (const std::string& warning : report.warnings) {
+        std::string shown = warning;
+        for (std::size_t k = 0; k < english.size(); ++k)
+            if (warning == english[k]) shown = local[k];
+        text += Fill(translate("warning: {1}"), {shown}) + "\n";
+    }
     return text;
 }
 

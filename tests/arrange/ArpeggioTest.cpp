@@ -10,7 +10,7 @@
 namespace kelvane::test {
 namespace {
 
-constexpr std::uint32_t kQ = 480;  // a quarter note: 8 units
+constexpr std::uint32_t kQ = 480;  // a quarter note
 
 // A piano plays the tune over whole-note triads; a horn answers in the first
 // `hornBars` bars only; a bass holds the roots.
@@ -42,23 +42,27 @@ arrange::ArrangeResult WithArpeggios(const Bytes& midi) {
 }
 
 TEST(ArrangeArpeggios, Square2ArpeggiatesTheChordWhereItsOwnPartRests) {
-    const Bytes midi = ChordSong(375000, 8, 4);  // 160 BPM: a unit lasts 2.8 frames
+    const Bytes midi = ChordSong(375000, 8, 4);  // 160 BPM
     auto plain = ArrangeAuto(midi);
     auto arpeggiated = WithArpeggios(midi);
     ASSERT_TRUE(plain.ok && arpeggiated.ok);
     ArrangedSong before = ReadArranged(plain.midi), after = ReadArranged(arpeggiated.midi);
-    EXPECT_EQ(before.voices[arrange::kSquare1], after.voices[arrange::kSquare1]);
-    EXPECT_EQ(before.voices[arrange::kTriangle], after.voices[arrange::kTriangle]);
+    // The other voices play the same notes, on a finer grid.
+    EXPECT_EQ(Keys(before.voices[arrange::kSquare1]), Keys(after.voices[arrange::kSquare1]));
+    EXPECT_EQ(Keys(before.voices[arrange::kTriangle]), Keys(after.voices[arrange::kTriangle]));
 
+    // Units of at most three frames, whatever grid the song alone would get.
+    EXPECT_LE(arpeggiated.report.unitMs, 60.0);
     // The horn's bars stay; after them one unit per chord tone, in turn.
+    const double bar = 4 * 375.0 / arpeggiated.report.unitMs;  // units
     std::set<int> tones;
     for (const PlayedNote& note : after.voices[arrange::kSquare2]) {
-        if (note.start < 4 * 32) {
+        if (note.start + 0.5 < 4 * bar) {
             EXPECT_EQ(note.key, 67);
             continue;
         }
         EXPECT_EQ(note.end - note.start, 1u);
-        if (note.start < 5 * 32) tones.insert(note.key);
+        if (note.start + 0.5 < 5 * bar) tones.insert(note.key);
     }
     EXPECT_EQ(tones, (std::set<int>{60, 64, 67}));
     EXPECT_EQ(after.voices[arrange::kSquare2][4 + 0].key, 60);  // after the horn's four notes: 60 64 67 60 ...
@@ -74,11 +78,15 @@ TEST(ArrangeArpeggios, Square2ArpeggiatesTheChordWhereItsOwnPartRests) {
     EXPECT_TRUE(AnalyzeSong(arpeggiated.midi).succeeded);
 }
 
-TEST(ArrangeArpeggios, OnlyWhenAUnitIsShortAndAsFarAsTheSongBlockHolds) {
-    // 100 BPM: a unit lasts 4.5 frames, too long to hear a chord.
+TEST(ArrangeArpeggios, OnAGridOfAtMostThreeFramesAndAsFarAsTheSongBlockHolds) {
+    // 100 BPM: the song alone gets units of a sixteenth note (7.5 frames),
+    // too long to hear a chord; the arpeggios split them.
     const Bytes slow = ChordSong(600000, 8, 4);
-    EXPECT_EQ(ReadArranged(WithArpeggios(slow).midi).voices, ReadArranged(ArrangeAuto(slow).midi).voices);
-    EXPECT_EQ(WithArpeggios(slow).report.chordNotesKept, 0u);
+    const auto alone = ArrangeAuto(slow), split = WithArpeggios(slow);
+    EXPECT_GT(alone.report.unitMs, 60.0);
+    EXPECT_LE(split.report.unitMs, 60.0);
+    EXPECT_GT(split.report.chordNotesKept, 0u);
+    EXPECT_EQ(ArrangeAuto(slow).report.chordNotesKept, 0u);
 
     // A long song: the arpeggios stop where the block would overflow, and
     // everything else stays as it was.
@@ -89,10 +97,15 @@ TEST(ArrangeArpeggios, OnlyWhenAUnitIsShortAndAsFarAsTheSongBlockHolds) {
     EXPECT_EQ(plain.report.bars, 0u);
     EXPECT_EQ(arpeggiated.report.bars, 0u);
     ArrangedSong before = ReadArranged(plain.midi), after = ReadArranged(arpeggiated.midi);
-    EXPECT_EQ(before.voices[arrange::kSquare1], after.voices[arrange::kSquare1]);
+    EXPECT_EQ(Keys(before.voices[arrange::kSquare1]), Keys(after.voices[arrange::kSquare1]));
     EXPECT_GT(after.voices[arrange::kSquare2].size(), before.voices[arrange::kSquare2].size());
-    EXPECT_EQ(after.voices[arrange::kSquare2].back().end - after.voices[arrange::kSquare2].back().start,
-              before.voices[arrange::kSquare2].back().end - before.voices[arrange::kSquare2].back().start);
+    // Past the arpeggios Square2 holds the horn's note as before, for as long (in ms, to a unit).
+    const auto length = [](const arrange::ArrangeResult& result, const ArrangedSong& song) {
+        const PlayedNote& last = song.voices[arrange::kSquare2].back();
+        return (last.end - last.start) * result.report.unitMs;
+    };
+    EXPECT_EQ(after.voices[arrange::kSquare2].back().key, before.voices[arrange::kSquare2].back().key);
+    EXPECT_NEAR(length(arpeggiated, after), length(plain, before), plain.report.unitMs);
     EXPECT_GT(arpeggiated.report.songBlockUsed, 30000u);
     EXPECT_TRUE(AnalyzeSong(arpeggiated.midi).succeeded);
     bool cut = false;

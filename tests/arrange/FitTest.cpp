@@ -50,7 +50,7 @@ TEST(ArrangeFit, DetailGoesInAFixedOrderAndTheSongEndsAtTheLastBarThatFits) {
     ASSERT_EQ(steps.size(), 4u);
     EXPECT_EQ(steps[0], "为放入歌曲空间, 去掉了方波2 (9600音)");
     EXPECT_EQ(steps[1], "为放入歌曲空间, 去掉了DPCM (2400击)");
-    EXPECT_EQ(steps[2].rfind("为放入歌曲空间, 噪音隔一个去掉踩镲 (", 0), 0u) << steps[2];
+    EXPECT_EQ(steps[2].rfind("为放入歌曲空间, 噪声隔一个去掉踩镲 (", 0), 0u) << steps[2];
     EXPECT_EQ(steps[3].rfind("歌曲太长, 在第", 0), 0u) << steps[3];
     EXPECT_NE(steps[3].find("(原有600小节)"), std::string::npos) << steps[3];
 

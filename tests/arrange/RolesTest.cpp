@@ -154,13 +154,15 @@ TEST(ArrangeRoles, TheBassRestsOfADetachedLineStayButLongRestsAreFilledFromBelow
     for (const PlayedNote& note : song.voices[arrange::kTriangle])
         if (note.key != 36) filled.push_back(note);
     // Only the rest of a bar and more: the piano's low notes from the last
-    // bass note's end (62) to the bass's return (96).
+    // bass note's end (7.75 quarters) to the bass's return (12 quarters), in
+    // units of the grid the song was given.
+    const double q = 500.0 / result.report.unitMs;
     ASSERT_EQ(filled.size(), 2u);
     EXPECT_EQ(filled[0].key, 52);
-    EXPECT_EQ(filled[0].start, 62u);
+    EXPECT_DOUBLE_EQ(filled[0].start, 7.75 * q);
     EXPECT_EQ(filled[1].key, 50);
-    EXPECT_EQ(filled[1].start, 64u);
-    EXPECT_EQ(filled[1].end, 96u);
+    EXPECT_DOUBLE_EQ(filled[1].start, 8 * q);
+    EXPECT_DOUBLE_EQ(filled[1].end, 12 * q);
     EXPECT_EQ(song.voices[arrange::kTriangle].size(), 24u + 2u);
 }
 

@@ -249,8 +249,8 @@ TEST(ArrangeOctaves, SquaresSoundFromGSharp1AndTheTriangleFromGSharp0) {
     ArrangedSong song = ReadArranged(result.midi);
     EXPECT_EQ(Keys(song.voices[arrange::kSquare1]), (std::vector<int>{72, 38, 43, 32, 70}));
     EXPECT_EQ(Keys(song.voices[arrange::kTriangle]), (std::vector<int>{27, 31, 20, 40, 45}));
-    EXPECT_EQ(result.report.voices[arrange::kSquare1].droppedOctave, 2u);
-    EXPECT_EQ(result.report.voices[arrange::kTriangle].droppedOctave, 2u);
+    EXPECT_EQ(result.report.voices[arrange::kSquare1].movedOctave, 2u);
+    EXPECT_EQ(result.report.voices[arrange::kTriangle].movedOctave, 2u);
 }
 
 }  // namespace

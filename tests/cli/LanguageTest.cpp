@@ -78,6 +78,12 @@ kelvane::ConversionReport ArrangedReport() {
     report.songBlockFull = true;
     report.seconds = 83.4;
     report.tempo = {6, 6, 6, 6};
+    report.unitMs = 125;
+    report.midiSeconds = 83.4;
+    report.speed = 1;
+    report.movedShare = 0.05;
+    report.rests = 3;
+    report.voices[0].rests = 2;
     report.warnings = kelvane::ConversionWarnings(report);
     report.warnings.push_back("去掉了方波2 (12音)");
     return report;
@@ -97,6 +103,8 @@ TEST(ChineseReport, EveryWordOfTheTableIsChineseAndTheNumbersStay) {
               "指挥轨: 7个音符未播放\n"
               "歌曲空间: 32768 / 32768 字节 (100%)，已满\n"
               "长度: 1:23 (83.40 秒)，速度 6,6,6,6\n"
+              "时值: 单位 125.00 毫秒；按驱动的速度 83.40 秒，MIDI文件 83.40 秒；速度比 x1.000\n"
+              "重排时值: 5.0%的音符起点偏移超过30毫秒；休止保留 2/3 处\n"
               "提示: 音轨4含有无法解析的数据\n"
               "提示: 指挥轨上的7个音符不会播放\n"
               "提示: 去掉了方波2 (12音)\n");

@@ -37,7 +37,7 @@ std::vector<std::wstring> Wrap(const std::wstring& text, int width) {
 bool Breaks(const std::wstring& text, std::size_t i) { return MayBreakBefore(text.c_str(), text.size(), i); }
 
 TEST(StatusLineBreaks, NumberStaysWithItsUnit) {
-    const std::wstring line = L"编排: 方波1 312音, 方波2 120音, 三角波 201音, 噪音 4565击, DPCM 96击; 歌曲空间 61%";
+    const std::wstring line = L"编排: 方波1 312音, 方波2 120音, 三角波 201音, 噪声 4565击, DPCM 96击; 歌曲空间 61%";
     for (int width = 8; width <= 60; ++width) {
         const std::vector<std::wstring> pieces = Wrap(line, width);
         for (std::size_t i = 1; i < pieces.size(); ++i) {
