@@ -23,6 +23,7 @@ namespace {
 
 constexpr char kNoNotes[] = "MIDI文件中没有音符";
 constexpr char kNotConvertible[] = "编排后的歌曲无法转换";
+constexpr char kNothingToPlay[] = "编排后没有能播放的音符";
 constexpr int kDefaultVolume = 100;  // controller 7 before any is sent
 constexpr int kDefaultExpression = 127;
 
@@ -157,6 +158,30 @@ Grid ArpeggioGrid(const Grid& grid) {
     return Grid{part / 4, part % 4};
 }
 
+// One note at a time per voice, from the start: `taken` is made anew.
+void BuildLines(const Score& score, const std::vector<std::uint32_t>& order, const RolePlan& plan, SongLayout& song,
+                std::vector<std::uint8_t>& taken) {
+    taken.assign(score.notes.size(), 0);
+    song.lines[kSquare1] = BuildTonalLine(score, order, plan.voices[kSquare1], kSquare1, taken, nullptr);
+    song.lines[kTriangle] = BuildTonalLine(score, order, plan.voices[kTriangle], kTriangle, taken, nullptr);
+    song.lines[kSquare2] =
+        BuildTonalLine(score, order, plan.voices[kSquare2], kSquare2, taken, &song.lines[kSquare1]);
+    if (plan.driverLayout) {
+        song.lines[kNoise] = BuildTonalLine(score, order, plan.voices[kNoise], kNoise, taken, nullptr);
+        song.lines[kDpcm] = BuildTonalLine(score, order, plan.voices[kDpcm], kDpcm, taken, nullptr);
+    } else {
+        DrumLines drums = BuildDrumLines(score, order, plan, taken);
+        song.lines[kNoise] = std::move(drums.noise);
+        song.lines[kDpcm] = std::move(drums.dpcm);
+    }
+}
+
+std::size_t NoteCount(const std::array<VoiceLine, kVoiceCount>& lines) {
+    std::size_t notes = 0;
+    for (const VoiceLine& line : lines) notes += line.notes.size();
+    return notes;
+}
+
 void ReportArpeggios(const ArpeggioOutcome& outcome, ArrangementReport& report) {
     report.chordNotesKept = outcome.chordNotes;
     if (outcome.units == 0) return;
@@ -197,18 +222,20 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     report.warnings.insert(report.warnings.end(), plan.warnings.begin(), plan.warnings.end());
 
     SongLayout song;
-    std::vector<std::uint8_t> taken(score.notes.size(), 0);
-    song.lines[kSquare1] = BuildTonalLine(score, order, plan.voices[kSquare1], kSquare1, taken, nullptr);
-    song.lines[kTriangle] = BuildTonalLine(score, order, plan.voices[kTriangle], kTriangle, taken, nullptr);
-    song.lines[kSquare2] =
-        BuildTonalLine(score, order, plan.voices[kSquare2], kSquare2, taken, &song.lines[kSquare1]);
-    if (plan.driverLayout) {
-        song.lines[kNoise] = BuildTonalLine(score, order, plan.voices[kNoise], kNoise, taken, nullptr);
-        song.lines[kDpcm] = BuildTonalLine(score, order, plan.voices[kDpcm], kDpcm, taken, nullptr);
-    } else {
-        DrumLines drums = BuildDrumLines(score, order, plan, taken);
-        song.lines[kNoise] = std::move(drums.noise);
-        song.lines[kDpcm] = std::move(drums.dpcm);
+    std::vector<std::uint8_t> taken;
+    BuildLines(score, order, plan, song, taken);
+    if (NoteCount(song.lines) == 0) {
+        // Every note shorter than a unit: rather than a silent song, each
+        // sounds a unit, and the parts are weighed again with them.
+        for (Note& note : score.notes)
+            if (note.end <= note.start && note.start < kMaxUnits) note.end = note.start + 1;
+        plan = PlanRoles(score, order, assignment, lyricParts);
+        BuildLines(score, order, plan, song, taken);
+        if (NoteCount(song.lines) == 0) {
+            result.error = kNothingToPlay;
+            return result;
+        }
+        report.warnings.push_back("音符都短于一个时间单位: 每个按一个单位播放");
     }
     for (int v = 0; v < kVoiceCount; ++v) {
         VoiceArrangement& voice = report.voices[static_cast<std::size_t>(v)];

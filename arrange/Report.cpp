@@ -26,8 +26,12 @@ void ArrangementReport::ApplyTo(kelvane::ConversionReport& report) const {
         theirs.droppedFit = mine.droppedFit;
         theirs.movedOctave = mine.movedOctave;
         // A rest is a note command at volume 0: not a note of the song.
-        theirs.rests = restsKept[static_cast<std::size_t>(v)];
-        theirs.notes -= std::min(theirs.notes, theirs.rests);
+        // The engine counts the rests apart when it was told of them.
+        const std::uint32_t kept = restsKept[static_cast<std::size_t>(v)];
+        if (theirs.rests != kept) {
+            theirs.notes -= std::min(theirs.notes, kept);
+            theirs.rests = kept;
+        }
     }
     report.midiSeconds = sourceSeconds;
     report.speed = report.seconds > 0 ? sourceSeconds / report.seconds : 0;

@@ -4,6 +4,7 @@
 // channel program, emit the programs as text, song block and lyric table.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,9 @@ struct ConversionRequest {
     // user's file, not the arranged one, and the arrangement's line follows
     // the header.
     const MidiHeader* arrangedFrom = nullptr;
+    // With `arrangedFrom`: the rests the arrangement wrote per voice (Square1
+    // to DPCM) as notes at volume 0. They are counted apart from the notes.
+    const std::array<std::uint32_t, 5>* arrangedRests = nullptr;
 };
 
 class Converter {

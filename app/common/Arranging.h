@@ -25,6 +25,7 @@ struct ArrangedFile {
     void Into(ConversionRequest& request) const {
         request.midiData = &midi;
         request.arrangedFrom = &source;
+        request.arrangedRests = &report.restsKept;
     }
 };
 

@@ -5,6 +5,7 @@
 #include "Arranging.h"
 #include "MemoryFileSystem.h"
 #include "MidiBuilder.h"
+#include "TestSupport.h"
 
 namespace kelvane::test {
 namespace {
@@ -58,6 +59,29 @@ TEST(Arranging, TheUsersHeaderIsKeptForTheStatusLineAlsoInsideARiffWrapper) {
     ASSERT_TRUE(wrapped.ok) << wrapped.error;
     EXPECT_EQ(wrapped.source.trackCount, 1);
     EXPECT_EQ(wrapped.source.division, 96);
+}
+
+TEST(Arranging, TheStatusLineCountsTheSongsNotesNotTheRestsWrittenAsNotes) {
+    // Two notes with a rest of a quarter between them: the arranged stream
+    // holds three note commands, the rest one of them at volume 0.
+    InMemoryRun run;
+    Track melody;
+    melody.NoteOn(0, 72).NoteOff(480, 72).NoteOn(480, 74).NoteOff(480, 74).End(0);
+    run.files.Put(kSong, MidiFile().Add(Track().End(0)).Add(melody).Build());
+    ArrangedFile arranged = ArrangeMidiFile(run.files, kSong, "", "");
+    ASSERT_TRUE(arranged.ok) << arranged.error;
+    EXPECT_EQ(arranged.report.restsKept[arrange::kSquare1], 1u);
+    ConversionRequest request = Request(kSong, "song");
+    arranged.Into(request);
+    ConversionReport report = run.converter.Run(request);
+    ASSERT_TRUE(report.succeeded);
+    EXPECT_EQ(report.voices[arrange::kSquare1].notes, 2u);
+    EXPECT_EQ(report.voices[arrange::kSquare1].rests, 1u);
+    ASSERT_GE(run.ui.appended.size(), 2u);
+    EXPECT_EQ(run.ui.appended[1].rfind("编排：方波1 2音，", 0), 0u) << run.ui.appended[1];
+    // The arrangement's share of the report leaves the engine's count alone.
+    arranged.report.ApplyTo(report);
+    EXPECT_EQ(report.voices[arrange::kSquare1].notes, 2u);
 }
 
 TEST(Arranging, ReportsEachFailureInWordsAndLeavesTheOldFile) {

@@ -11,7 +11,7 @@
 namespace kelvane::test {
 namespace {
 
-constexpr std::uint32_t kQ = 480;  // one quarter: 8 units
+constexpr std::uint32_t kQ = 480;  // one quarter
 
 Track Conductor() { return Track().Tempo(0, 500000).End(0); }
 
@@ -118,6 +118,27 @@ TEST(ArrangeReading, AllNotesOffEndsItsChannelsNotesEachTimeAndNoOthers) {
     expect(3, kQ, 2 * kQ, 0, 60);
     expect(4, 2 * kQ, 4 * kQ, 0, 62);
     expect(5, 2 * kQ, 4 * kQ, 2, 64);
+}
+
+TEST(ArrangeShortNotes, ASongOfOnlyNotesShorterThanAUnitIsPlayedNotSilenced) {
+    // A tune of one-tick notes, a quarter apart: each would be dropped as
+    // shorter than a unit, and the song would play nothing.
+    Track tune;
+    const int keys[] = {60, 62, 64, 65, 67, 69, 71, 72};
+    std::uint32_t wait = 0;
+    for (int key : keys) {
+        tune.NoteOn(wait, key).NoteOff(1, key);
+        wait = kQ - 1;
+    }
+    auto result = ArrangeAuto(MidiFile().Add(Conductor()).Add(tune.End(0)).Build());
+    ASSERT_TRUE(result.ok) << result.error;
+    ArrangedSong song = ReadArranged(result.midi);
+    EXPECT_EQ(Keys(song.voices[arrange::kSquare1]), std::vector<int>(std::begin(keys), std::end(keys)));
+    for (const PlayedNote& note : song.voices[arrange::kSquare1]) EXPECT_EQ(note.end - note.start, 1u);
+    bool said = false;
+    for (const std::string& warning : result.report.warnings)
+        said = said || warning == "音符都短于一个时间单位: 每个按一个单位播放";
+    EXPECT_TRUE(said);
 }
 
 }  // namespace
