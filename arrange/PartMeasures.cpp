@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 #include "Timing.h"
 
@@ -86,7 +87,24 @@ void MeasureExtremes(const std::vector<Span>& spans, std::size_t partCount, std:
         std::swap(ends, buffer);
     }
     std::swap(ends, buffer);
-    std::array<std::vector<std::uint32_t>, 128> partsAt;  // parts sounding each key, once per note
+    // The parts sounding each key, each part once however many of its notes
+    // sound it: a part may hold thousands of notes of one key at once, and a
+    // list of notes would be walked at every change.
+    std::array<std::vector<std::uint32_t>, 128> partsAt;
+    struct Sounding {
+        std::uint32_t notes = 0;  // of the part at the key
+        std::uint32_t at = 0;     // the part's place in partsAt[key]
+    };
+    // A table of every part and key where that is small, as it is for songs;
+    // a map for files of thousands of parts.
+    constexpr std::size_t kDenseSlots = std::size_t{1} << 18;
+    const bool dense = partCount * 128 <= kDenseSlots;
+    std::vector<Sounding> table(dense ? partCount * 128 : 0);
+    std::unordered_map<std::uint64_t, Sounding> map;
+    auto at = [&](std::uint32_t part, int key) -> Sounding& {
+        const std::uint64_t slot = std::uint64_t{part} << 7 | static_cast<std::uint64_t>(key);
+        return dense ? table[slot] : map[slot];
+    };
     std::array<std::uint64_t, 2> keys{};                  // keys with a part sounding
     std::vector<std::uint64_t> stamp(partCount, 0);
     std::uint64_t segment = 0;
@@ -109,12 +127,21 @@ void MeasureExtremes(const std::vector<Span>& spans, std::size_t partCount, std:
         previous = now;
         for (; e < ends.size() && spans[ends[e]].end == now; ++e) {
             const Span& span = spans[ends[e]];
-            auto& at = partsAt[span.key];
-            at.erase(std::find(at.begin(), at.end(), span.part));
-            if (at.empty()) keys[span.key >> 6] &= ~(1ull << (span.key & 63));
+            Sounding& ending = at(span.part, span.key);
+            if (--ending.notes > 0) continue;
+            // Out of the key's list in one step: the last part takes its place.
+            auto& parts = partsAt[span.key];
+            parts[ending.at] = parts.back();
+            at(parts[ending.at], span.key).at = ending.at;
+            parts.pop_back();
+            if (parts.empty()) keys[span.key >> 6] &= ~(1ull << (span.key & 63));
         }
         for (; s < spans.size() && spans[s].start == now; ++s) {
-            partsAt[spans[s].key].push_back(spans[s].part);
+            Sounding& starting = at(spans[s].part, spans[s].key);
+            if (starting.notes++ == 0) {
+                starting.at = static_cast<std::uint32_t>(partsAt[spans[s].key].size());
+                partsAt[spans[s].key].push_back(spans[s].part);
+            }
             keys[spans[s].key >> 6] |= 1ull << (spans[s].key & 63);
         }
     }

@@ -29,6 +29,7 @@ constexpr double kNearScore = 1.0;     // melody scores this close are compared 
 constexpr int kOneRange = 7;           // medians this close lie in one range
 constexpr double kLikeLines = 0.15;    // a line with this many fewer steps is a figure beside another
 constexpr double kHeldLine = 2;        // one with this many times fewer notes a held line
+constexpr std::size_t kContenders = 4; // lines compared note by note with the best, at most
 
 enum Family { kBassFamily, kLeadFamily, kPadFamily, kBellFamily, kEffectFamily, kOtherFamily };
 
@@ -236,18 +237,31 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
         } else if ((melody = best(melodyScore, any)) >= 0) {
             // Lines that score nearly alike in one range are compared note
             // by note: the one above the other more often is the melody.
+            // Each comparison walks both parts' notes, so only the few best
+            // contenders are compared: a file of thousands of like parts
+            // would otherwise cost their number squared.
             const double top = melodyScore(measures[static_cast<std::size_t>(melody)],
                                            score.parts[static_cast<std::size_t>(melody)].program);
+            const Measures& first = measures[static_cast<std::size_t>(melody)];
+            std::vector<std::pair<double, std::size_t>> contenders;
             for (std::size_t p = 0; p < partCount; ++p) {
-                const Measures& leader = measures[static_cast<std::size_t>(melody)];
-                if (!pitched(p) || static_cast<int>(p) == melody || leader.melodyWord ||
-                    melodyScore(measures[p], score.parts[p].program) < top - kNearScore ||
-                    std::abs(measures[p].median - leader.median) > kOneRange ||
-                    measures[p].singable < leader.singable - kLikeLines ||
-                    kHeldLine * measures[p].density < leader.density)
+                if (!pitched(p) || static_cast<int>(p) == melody || first.melodyWord) continue;
+                const double s = melodyScore(measures[p], score.parts[p].program);
+                if (s < top - kNearScore || std::abs(measures[p].median - first.median) > kOneRange ||
+                    measures[p].singable < first.singable - kLikeLines ||
+                    kHeldLine * measures[p].density < first.density)
                     continue;
-                auto above = Above(score, static_cast<int>(p), melody);
-                if (above.first > above.second) melody = static_cast<int>(p);
+                contenders.push_back({-s, p});
+            }
+            const std::size_t compared = std::min(contenders.size(), kContenders);
+            std::partial_sort(contenders.begin(), contenders.begin() + static_cast<std::ptrdiff_t>(compared),
+                              contenders.end());
+            contenders.resize(compared);
+            std::sort(contenders.begin(), contenders.end(),
+                      [](const auto& a, const auto& b) { return a.second < b.second; });
+            for (const auto& contender : contenders) {
+                auto above = Above(score, static_cast<int>(contender.second), melody);
+                if (above.first > above.second) melody = static_cast<int>(contender.second);
             }
             const Measures& m = measures[static_cast<std::size_t>(melody)];
             reason = m.melodyWord && !m.bassWord ? "named " + m.nameWord

@@ -79,6 +79,18 @@ Bytes AllNotesOff(std::size_t size) {
     return MidiFile().Format(0).Add(track.End(0)).Build();
 }
 
+Bytes OneKeyAtOnce(std::size_t size) {
+    MidiFile file;
+    std::size_t total = 14;
+    while (total < size) {
+        Track track;
+        track.NoteOn(0, 60).NoteOff(480, 60).End(0);
+        total += 8 + track.Events().size();
+        file.Add(track);
+    }
+    return file.Build();
+}
+
 }  // namespace
 
 const char* ShapeName(Shape shape) {
@@ -89,6 +101,7 @@ const char* ShapeName(Shape shape) {
         case Shape::kManyParts: return "a part per track, many tracks";
         case Shape::kManyTexts: return "many lyrics and texts";
         case Shape::kAllNotesOff: return "all-notes-off again and again";
+        case Shape::kOneKeyAtOnce: return "one key at once on many tracks";
     }
     return "";
 }
@@ -101,6 +114,7 @@ std::string ShapeFileName(Shape shape) {
         case Shape::kManyParts: return "many-parts";
         case Shape::kManyTexts: return "many-texts";
         case Shape::kAllNotesOff: return "all-notes-off";
+        case Shape::kOneKeyAtOnce: return "one-key-at-once";
     }
     return "";
 }
@@ -113,6 +127,7 @@ std::vector<std::uint8_t> WorstShapeSong(Shape shape, std::size_t size) {
         case Shape::kManyParts: return ManyParts(size);
         case Shape::kManyTexts: return ManyTexts(size);
         case Shape::kAllNotesOff: return AllNotesOff(size);
+        case Shape::kOneKeyAtOnce: return OneKeyAtOnce(size);
     }
     return {};
 }

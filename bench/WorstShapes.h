@@ -18,10 +18,11 @@ enum class Shape {
     kManyParts,          // a track of one note per part, on all sixteen channels
     kManyTexts,          // three lyrics and a text event before every note, some at one unit
     kAllNotesOff,        // every key of every channel sounding, then all-notes-off again and again
+    kOneKeyAtOnce,       // a track per note, every note at one key from the first tick: like parts alike
 };
 
 constexpr Shape kShapes[] = {Shape::kSameKeyZeroLength, Shape::kTempoEveryTick, Shape::kOverlappingPart,
-                             Shape::kManyParts, Shape::kManyTexts, Shape::kAllNotesOff};
+                             Shape::kManyParts, Shape::kManyTexts, Shape::kAllNotesOff, Shape::kOneKeyAtOnce};
 
 // "same-key zero-length notes" and so on, for tables and file names.
 const char* ShapeName(Shape shape);
