@@ -103,7 +103,7 @@ void MeasureExtremes(const std::vector<Span>& spans, std::size_t partCount, std:
     std::unordered_map<std::uint64_t, Sounding> map;
     auto at = [&](std::uint32_t part, int key) -> Sounding& {
         const std::uint64_t slot = std::uint64_t{part} << 7 | static_cast<std::uint64_t>(key);
-        return dense ? table[slot] : map[slot];
+        return dense ? table[static_cast<std::size_t>(slot)] : map[slot];
     };
     std::array<std::uint64_t, 2> keys{};                  // keys with a part sounding
     std::vector<std::uint64_t> stamp(partCount, 0);

@@ -6,26 +6,12 @@
 
 namespace kelvane {
 
-namespace {
-
-// The last part of a path, for a comparison that ignores ASCII case.
-std::string NameOf(const std::string& path) {
-    std::size_t start = path.size();
-    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
-    std::string name = path.substr(start);
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return name;
-}
-
-}  // namespace
-
 // Outputs replace their files by a rename, so only an output that is the very
 // directory entry of another file can lose it, and such an entry has the same
 // name; unless a link stands between them (an output or an input that is a
 // link names its file under another name). The file system is asked only then.
 bool OutputSet::Collide(const std::string& output, const std::string& other, bool throughLink) const {
-    return !output.empty() && !other.empty() && (throughLink || NameOf(output) == NameOf(other)) &&
+    return !output.empty() && !other.empty() && (throughLink || FoldedFileName(output) == FoldedFileName(other)) &&
            files_.SameFile(output, other);
 }
 

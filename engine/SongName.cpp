@@ -53,4 +53,13 @@ std::string BasePathOfPath(const std::string& path) {
     return dot == std::string::npos ? path : path.substr(0, dot);
 }
 
+std::string FoldedFileName(const std::string& path) {
+    std::size_t start = path.size();
+    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+    std::string name = path.substr(start);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
 }  // namespace kelvane

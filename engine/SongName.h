@@ -22,4 +22,9 @@ bool IsPlainIdentifier(const std::string& name);
 // ".asm", ".h" and ".lrc". A file name without '.' keeps the whole path.
 std::string BasePathOfPath(const std::string& path);
 
+// The last part of a path with ASCII letters in lower case: two paths can
+// name one directory entry only when theirs agree (file systems that ignore
+// case included), so a check of file identity need not ask the disk otherwise.
+std::string FoldedFileName(const std::string& path);
+
 }  // namespace kelvane

@@ -24,6 +24,13 @@ TEST(SongName, BasePathKeepsTheFolder) {
     EXPECT_EQ(BasePathOfPath("/music/.mid"), "/music/");
 }
 
+TEST(SongName, FoldedFileNamesCompareTheLastPartWithoutCase) {
+    EXPECT_EQ(FoldedFileName("/Music/Song.ASM"), "song.asm");
+    EXPECT_EQ(FoldedFileName("ROM.BIN"), "rom.bin");
+    EXPECT_EQ(FoldedFileName("/music/"), "");
+    EXPECT_EQ(FoldedFileName("/音乐/歌.MID"), "歌.mid");  // bytes past ASCII stay as they are
+}
+
 TEST(SongName, PlainIdentifiersAreWhatAssemblersTakeAsLabels) {
     for (const char* plain : {"song", "_", "_x9", "Song_2", "a", "Z"})
         EXPECT_TRUE(IsPlainIdentifier(plain)) << plain;

@@ -16,22 +16,12 @@
 namespace kelvane::cli {
 namespace {
 
-// The last part of a path, without regard to ASCII case.
-std::string NameOf(const std::string& path) {
-    std::size_t start = path.size();
-    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
-    std::string name = path.substr(start);
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return name;
-}
-
 // Two paths can name one file only when their last parts agree or one of
 // them is a symbolic link, which outputs are written through; the file
 // system, which is slow to ask, is asked only then.
 bool MayBeSameFile(FileSystem& files, const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
-    return NameOf(a) == NameOf(b) || files.IsLink(a) || files.IsLink(b);
+    return FoldedFileName(a) == FoldedFileName(b) || files.IsLink(a) || files.IsLink(b);
 }
 
 void Advise(const ConversionReport& report, const std::string& songName) {
