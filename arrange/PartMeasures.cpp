@@ -175,13 +175,10 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
         previousOnset[p] = onset[p];
     };
     std::uint32_t songEnd = 1;
-    std::vector<Span> spans;
-    spans.reserve(order.size());
     for (std::uint32_t index : order) {
         const Note& note = score.notes[index];
         if (note.end <= note.start || note.start >= kMaxUnits) continue;
         std::uint32_t p = note.part;
-        if (!score.parts[p].drums) spans.push_back({note.start, std::min(note.end, kMaxUnits), p, note.key});
         ++measures[p].notes;
         velocities[p] += note.velocity;
         if (note.start < coveredUntil[p]) ++overlapping[p];
@@ -199,8 +196,6 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
     }
     for (std::size_t p = 0; p < partCount; ++p)
         if (onsetTop[p] >= 0) move(p);
-    std::vector<std::uint64_t> top(partCount, 0), bottom(partCount, 0);
-    MeasureExtremes(spans, partCount, top, bottom);
 
     // Medians: the keys gathered part by part, then the middle one of each.
     std::vector<std::uint32_t> offsets(partCount + 1, 0);
@@ -216,11 +211,9 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
             auto begin = keys.begin() + offsets[p], middle = begin + m.notes / 2;
             std::nth_element(begin, middle, keys.begin() + offsets[p + 1]);
             m.median = *middle;
-            const double sounding = double(std::max<std::uint64_t>(covered[p], 1));
             m.coverage = double(covered[p]) / songEnd;
-            m.topShare = double(top[p]) / sounding;
-            m.topTime = double(top[p]) / songEnd;
-            m.bottomShare = double(bottom[p]) / sounding;
+            m.soundingUnits = covered[p];
+            m.songUnits = songEnd;
             m.polyphony = double(overlapping[p]) / m.notes;
             m.density = covered[p] > 0 ? m.notes * score.unitsPerQuarter / double(covered[p]) : 0;
             m.velocity = double(velocities[p]) / (127.0 * m.notes);
@@ -239,6 +232,27 @@ std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std
         m.accompanimentWord = HasWord(name, lowered, kAccompanimentWords, nullptr);
     }
     return measures;
+}
+
+void MeasureExtremeShares(const Score& score, const std::vector<std::uint32_t>& order,
+                          std::vector<PartMeasures>& measures) {
+    std::vector<Span> spans;
+    spans.reserve(order.size());
+    for (std::uint32_t index : order) {
+        const Note& note = score.notes[index];
+        if (note.end <= note.start || note.start >= kMaxUnits || score.parts[note.part].drums) continue;
+        spans.push_back({note.start, std::min(note.end, kMaxUnits), note.part, note.key});
+    }
+    std::vector<std::uint64_t> top(measures.size(), 0), bottom(measures.size(), 0);
+    MeasureExtremes(spans, measures.size(), top, bottom);
+    for (std::size_t p = 0; p < measures.size(); ++p) {
+        PartMeasures& m = measures[p];
+        if (m.notes == 0) continue;
+        const double sounding = double(std::max<std::uint64_t>(m.soundingUnits, 1));
+        m.topShare = double(top[p]) / sounding;
+        m.topTime = double(top[p]) / double(m.songUnits);
+        m.bottomShare = double(bottom[p]) / sounding;
+    }
 }
 
 }  // namespace kelvane::arrange

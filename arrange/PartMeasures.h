@@ -25,9 +25,19 @@ struct PartMeasures {
     int notes = 0;          // notes of one unit or longer
     bool melodyWord = false, bassWord = false, drumWord = false, accompanimentWord = false;
     std::string nameWord;   // the word of the track name that marks its role, UTF-8
+    std::uint64_t soundingUnits = 0;  // the units it sounds, and the song's, for the shares above
+    std::uint64_t songUnits = 1;
 };
 
-// Measures every part; `order` holds the note indices sorted by start unit.
+// Measures every part but the three shares of the extremes (topShare,
+// topTime, bottomShare), which MeasureExtremeShares adds; `order` holds the
+// note indices sorted by start unit.
 std::vector<PartMeasures> MeasureParts(const Score& score, const std::vector<std::uint32_t>& order);
+
+// Adds the shares of the time each part holds the highest and the lowest
+// sounding note: a sweep over every pitched note, which a file already in the
+// driver's layout does without.
+void MeasureExtremeShares(const Score& score, const std::vector<std::uint32_t>& order,
+                          std::vector<PartMeasures>& measures);
 
 }  // namespace kelvane::arrange

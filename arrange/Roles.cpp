@@ -203,6 +203,7 @@ RolePlan PlanRoles(const Score& score, const std::vector<std::uint32_t>& order, 
         }
         return plan;
     }
+    MeasureExtremeShares(score, order, measures);
     auto pitched = [&](std::size_t p) { return !score.parts[p].drums && measures[p].notes > 0 && !claimed[p]; };
     int pitchedParts = 0;
     for (std::size_t p = 0; p < partCount; ++p) pitchedParts += !score.parts[p].drums && measures[p].notes > 0;
