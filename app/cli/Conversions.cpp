@@ -114,7 +114,7 @@ ConversionReport ConvertFile(Converter& converter, FileSystem& files, const Opti
     if (report.succeeded && (!options.nsfPath.empty() || !options.wavPath.empty())) {
         const std::string failure = WriteNsfOutputs(files, converter,
                                                     request.songName, {options.nsfPath, options.wavPath},
-                                                    &report.outputs);
+                                                    &report.outputs, Tr);
         if (!failure.empty()) {
             // One line for each file that failed; the others were written.
             std::size_t start = 0;

@@ -1,5 +1,7 @@
 #include "NsfOutput.h"
 
+#include "FillText.h"
+
 #include "Nsf.h"
 #include "SongLength.h"
 #include "Wav.h"
@@ -24,34 +26,36 @@ bool WavOutputAvailable() { return WavRenderingBuiltIn(); }
 
 namespace {
 
-std::string WriteWav(FileSystem& files, const std::vector<std::uint8_t>& nsf, const std::string& path) {
-    if (!WavRenderingBuiltIn()) return kWavUnavailable;
+std::string WriteWav(FileSystem& files, const std::vector<std::uint8_t>& nsf, const std::string& path,
+                     Translator translate) {
+    if (!WavRenderingBuiltIn()) return translate(kWavUnavailable);
     const auto block = nsf.begin() + static_cast<long>(kNsfHeaderSize);
     const std::vector<std::uint8_t> songBlock(block, block + static_cast<long>(kSongBlockSize));
     std::vector<std::uint8_t> wav;
     std::string error;
     if (!RenderPreviewWav(nsf, MeasureSong(songBlock).frames, wav, error))
-        return "cannot render the WAV preview: " + error;
-    if (!WriteWhole(files, path, wav)) return "cannot write the WAV file " + path;
+        return Fill(translate("cannot render the WAV preview: {1}"), {error});
+    if (!WriteWhole(files, path, wav)) return Fill(translate("cannot write the WAV file {1}"), {path});
     return "";
 }
 
 }  // namespace
 
 std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
-                            const NsfOutputs& outputs, std::vector<std::string>* written) {
+                            const NsfOutputs& outputs, std::vector<std::string>* written, Translator translate) {
     if (outputs.nsfPath.empty() && outputs.wavPath.empty()) return "";
+    if (!translate) translate = [](const char* text) { return text; };
     std::vector<std::uint8_t> nsf = NsfFrame(songName);
     converter.EmitSongBlock(NsfLabelValues(), nsf.data() + kNsfHeaderSize);
     std::string failures;
     if (!outputs.nsfPath.empty()) {
         if (!WriteWhole(files, outputs.nsfPath, nsf))
-            failures = "cannot write the NSF file " + outputs.nsfPath;
+            failures = Fill(translate("cannot write the NSF file {1}"), {outputs.nsfPath});
         else if (written)
             written->push_back(outputs.nsfPath);
     }
     if (!outputs.wavPath.empty()) {
-        const std::string wavFailure = WriteWav(files, nsf, outputs.wavPath);
+        const std::string wavFailure = WriteWav(files, nsf, outputs.wavPath, translate);
         if (!wavFailure.empty())
             failures += (failures.empty() ? "" : "\n") + wavFailure;
         else if (written)

@@ -9,6 +9,7 @@
 
 #include "Converter.h"
 #include "FileSystem.h"
+#include "FillText.h"
 
 namespace kelvane {
 
@@ -28,7 +29,9 @@ extern const char kWavUnavailable[];
 // first and stays whatever becomes of the WAV, which libgme renders from it.
 // Returns an empty string, or what failed: one line for each file, without
 // a line end after the last. The paths written are added to `written`.
+// Failures are in English unless `translate` gives the user's language.
 std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
-                            const NsfOutputs& outputs, std::vector<std::string>* written = nullptr);
+                            const NsfOutputs& outputs, std::vector<std::string>* written = nullptr,
+                            Translator translate = nullptr);
 
 }  // namespace kelvane
