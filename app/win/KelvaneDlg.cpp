@@ -32,8 +32,9 @@ const char kNoDeviceUsingEmulator[] = "未找到PX4设备，用模拟器播放";
 const char kCopiedToDevice[] = "已复制到PX4设备: ";
 
 // The controls that start something; disabled while a run goes.
-const int kRunControls[] = {IDC_BROWSE, IDOK, IDC_PLAY,       IDC_ARRANGE,
-                            IDC_ARRANGE_NOTE, IDC_EXPORT_NSF, IDC_CHORDS, IDC_CHORDS_NOTE};
+const int kRunControls[] = {
+    IDC_BROWSE, IDOK, IDC_PLAY, IDC_ARRANGE, IDC_ARRANGE_NOTE, IDC_EXPORT_NSF, IDC_CHORDS, IDC_CHORDS_NOTE,
+};
 
 // The descriptions beside the check boxes are part of them: a click on one
 // ticks or clears its box, a double click does both.
