@@ -16,6 +16,8 @@
 #define IDC_ARRANGE         1006  // check box: arrange any MIDI file onto the five channels
 #define IDC_ARRANGE_NOTE    1007  // the line beside it that says so
 #define IDC_EXPORT_NSF      1008  // check box: export an NSF as well
+#define IDC_CHORDS          1009  // check box, under 自动编排: Square2 arpeggiates the chords
+#define IDC_CHORDS_NOTE     1010  // the line beside it that says so
 
 // System-menu commands must keep the low four bits clear: the system uses
 // them, so a handler compares (id & 0xFFF0).

@@ -96,7 +96,9 @@ void Convert(const DialogRunRequest& request, kelvane::Converter& converter, kel
     run.romPath = request.romPath;
     kelvane::ArrangedFile arranged;
     if (request.arrange) {
-        arranged = kelvane::ArrangeMidiFile(files, request.midiPath, "", "");
+        kelvane::arrange::ArrangeOptions options;
+        options.chordArpeggios = request.chordArpeggios;
+        arranged = kelvane::ArrangeMidiFile(files, request.midiPath, "", "", options);
         if (!arranged.ok) {
             Refuse(frontEnd, arranged.error, "");
             return;

@@ -20,6 +20,7 @@ struct DialogRunRequest {
     std::string romPath;
     bool arrange = false;    // 自动编排: arrange first, write NAME.report.txt
     bool exportNsf = false;  // 导出NSF: write NAME.nsf after a success
+    bool chordArpeggios = false;  // 和弦琶音: with arrange, Square2 plays the chords as arpeggios
 };
 
 // Runs the whole request; ends with frontEnd.Finished() whatever happened.

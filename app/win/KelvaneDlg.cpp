@@ -32,7 +32,17 @@ const char kNoDeviceUsingEmulator[] = "未找到PX4设备，用模拟器播放";
 const char kCopiedToDevice[] = "已复制到PX4设备: ";
 
 // The controls that start something; disabled while a run goes.
-const int kRunControls[] = {IDC_BROWSE, IDOK, IDC_PLAY, IDC_ARRANGE, IDC_ARRANGE_NOTE, IDC_EXPORT_NSF};
+const int kRunControls[] = {
+    IDC_BROWSE, IDOK, IDC_PLAY, IDC_ARRANGE, IDC_ARRANGE_NOTE, IDC_EXPORT_NSF, IDC_CHORDS, IDC_CHORDS_NOTE,
+};
+
+// The descriptions beside the check boxes are part of them: a click on one
+// ticks or clears its box, a double click does both.
+struct NoteOfBox {
+    int note;
+    int box;
+};
+const NoteOfBox kNotes[] = {{IDC_ARRANGE_NOTE, IDC_ARRANGE}, {IDC_CHORDS_NOTE, IDC_CHORDS}};
 
 // Icon 128 in the size the system wants for `metricX` x `metricY`, so that
 // the small icon is the drawn 16x16 image rather than the 32x32 one shrunk.
@@ -99,6 +109,7 @@ BOOL CKelvaneDlg::OnInitDialog() {
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
     DragAcceptFiles(hwnd_, TRUE);
+    EnableChordsBox();
     // The first thing to do is choosing a file; the path field only shows it.
     FocusControl(IDC_BROWSE);
     return FALSE;
@@ -129,14 +140,18 @@ bool CKelvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             // A click that reached a control before it was disabled.
             return HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == STN_DBLCLK;
         }
-        if (LOWORD(wParam) == IDC_ARRANGE_NOTE && (HIWORD(wParam) == STN_CLICKED || HIWORD(wParam) == STN_DBLCLK)) {
-            // The description beside the check box is part of it: a click on
-            // it ticks or clears the box, a double click does both.
-            SendMessageW(Item(IDC_ARRANGE), BM_CLICK, 0, 0);
-            return true;
+        for (const NoteOfBox& pair : kNotes) {
+            if (LOWORD(wParam) == pair.note && (HIWORD(wParam) == STN_CLICKED || HIWORD(wParam) == STN_DBLCLK)) {
+                if (IsWindowEnabled(Item(pair.box))) SendMessageW(Item(pair.box), BM_CLICK, 0, 0);
+                return true;
+            }
         }
         if (HIWORD(wParam) != BN_CLICKED) {
             return false;
+        }
+        if (LOWORD(wParam) == IDC_ARRANGE) {
+            EnableChordsBox();
+            return true;
         }
         if (LOWORD(wParam) == IDC_BROWSE) {
             OnBrowse();
@@ -251,6 +266,8 @@ void CKelvaneDlg::OnOK() {
     }
     arrange_ = IsDlgButtonChecked(hwnd_, IDC_ARRANGE) == BST_CHECKED;
     exportNsf_ = IsDlgButtonChecked(hwnd_, IDC_EXPORT_NSF) == BST_CHECKED;
+    // A greyed box keeps its tick for when 自动编排 comes back, but asks nothing.
+    const bool chords = arrange_ && IsDlgButtonChecked(hwnd_, IDC_CHORDS) == BST_CHECKED;
     DialogRunRequest request;
     request.midiPath = kelvane::Narrow(midiPath_);
     request.songName = kelvane::Narrow(songName_);
@@ -258,6 +275,7 @@ void CKelvaneDlg::OnOK() {
     request.romPath = kelvane::ProgramDirectory() + kelvane::kImageName;
     request.arrange = arrange_;
     request.exportNsf = exportNsf_;
+    request.chordArpeggios = chords;
     frontEnd_.SetAdvice([arrange = arrange_, song = request.songName](const kelvane::ConversionReport& report) {
         return DialogStatusAdvice(report, arrange, song);
     });
@@ -295,10 +313,20 @@ void CKelvaneDlg::SetRunning(bool running) {
         focusDisabled = focusDisabled || (running && focus == Item(id));
         EnableWindow(Item(id), running ? FALSE : TRUE);
     }
+    if (!running) EnableChordsBox();
     // A disabled control cannot keep the focus, and keys sent nowhere would
     // be lost; the status box takes it for the run.
     if (focusDisabled) SetFocus(Item(IDC_STATUS));
     if (!running && (GetFocus() == nullptr || GetFocus() == Item(IDC_STATUS))) FocusControl(IDOK);
+}
+
+// 和弦琶音 only shapes an arrangement: greyed, with its description, while
+// 自动编排 is clear, as a Windows dialog shows an option that depends on
+// another. It keeps its tick meanwhile.
+void CKelvaneDlg::EnableChordsBox() {
+    const BOOL enable = (!running_ && IsDlgButtonChecked(hwnd_, IDC_ARRANGE) == BST_CHECKED) ? TRUE : FALSE;
+    EnableWindow(Item(IDC_CHORDS), enable);
+    EnableWindow(Item(IDC_CHORDS_NOTE), enable);
 }
 
 bool CKelvaneDlg::OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -38,6 +38,8 @@ private:
     bool OnRunMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnRunEnded();
     void SetRunning(bool running);
+    // 和弦琶音 and its description usable only with 自动编排 ticked.
+    void EnableChordsBox();
 
     // A modal box on the dialog, with the program's name as its caption.
     void ShowBox(const std::string& text);

@@ -137,7 +137,8 @@ int Play() {
 
 // Clicks check box `id` when it is not yet in the wanted state, so the
 // button's own click handling (an auto check box toggles itself) does the
-// change, and prints the state it ends in.
+// change, and prints the state it ends in. A greyed box cannot be clicked:
+// it is left as it is, and its state printed with "(greyed)".
 int SetCheck(int id, bool on) {
     HWND main = RequireMainDialog();
     HWND box = GetDlgItem(main, id);
@@ -147,13 +148,14 @@ int SetCheck(int id, bool on) {
     }
     DWORD_PTR state = 0;
     SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
-    if ((state == BST_CHECKED) != on) {
+    const bool enabled = IsWindowEnabled(box) != FALSE;
+    if (enabled && (state == BST_CHECKED) != on) {
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(box, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
         Settle(main);
         SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
     }
-    Print("check " + std::to_string(id) + ": " + (state == BST_CHECKED ? "on" : "off"));
+    Print("check " + std::to_string(id) + ": " + (state == BST_CHECKED ? "on" : "off") + (enabled ? "" : " (greyed)"));
     return 0;
 }
 

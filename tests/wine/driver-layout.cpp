@@ -35,14 +35,17 @@ const Control kMainControls[] = {
     {1006, L"Button", BS_AUTOCHECKBOX, L"自动编排(&A)", {17, 161, 57, 10}},
     {1007, L"Static", SS_LEFT, L"把任何MIDI文件编排到五个声道", {76, 162, 106, 9}},
     {1008, L"Button", BS_AUTOCHECKBOX, L"导出NSF(&N)", {187, 161, 52, 10}},
+    {1009, L"Button", BS_AUTOCHECKBOX, L"和弦琶音(&R)", {29, 175, 57, 10}},
+    {1010, L"Static", SS_LEFT, L"方波2以快速琶音奏出和弦", {88, 176, 94, 9}},
 };
 
 // Tab goes through the layout: path, Browse, Convert, Play, Exit, then the
-// options row below the buttons.
+// options rows below the buttons. 和弦琶音 (1009) is greyed while 自动编排 is
+// clear, so at start Tab passes it by (`driver tabs` shows it with 自动编排 ticked).
 const int kTabOrder[] = {1000, 1001, IDOK, 1005, IDCANCEL, 1006, 1008};
 
 const int kMainWidth = 257;
-const int kMainHeight = 178;
+const int kMainHeight = 192;
 
 const Control kAboutControls[] = {
     {-1, L"Static", SS_ICON, L"#128", {11, 17, 0, 0}},
@@ -108,7 +111,9 @@ const Control* FindControl(const Template& t, int id) {
 
 // The controls line up: Browse and the last check box end where the path
 // field ends, the three buttons stand at equal gaps on one line, and the
-// description beside 自动编排 takes clicks (SS_NOTIFY) so that it ticks it.
+// descriptions beside 自动编排 and 和弦琶音 take clicks (SS_NOTIFY) so that
+// they tick them. 和弦琶音 hangs under 自动编排, its box under the text of
+// 自动编排, and its description ends where the one above it ends.
 void CheckAlignment(const Template& t) {
     const Control* path = FindControl(t, 1000);
     const Control* browse = FindControl(t, 1001);
@@ -117,7 +122,10 @@ void CheckAlignment(const Template& t) {
     const Control* play = FindControl(t, 1005);
     const Control* exit = FindControl(t, IDCANCEL);
     const Control* note = FindControl(t, 1007);
-    if (!path || !browse || !nsf || !convert || !play || !exit || !note) {
+    const Control* arrange = FindControl(t, 1006);
+    const Control* chords = FindControl(t, 1009);
+    const Control* chordsNote = FindControl(t, 1010);
+    if (!path || !browse || !nsf || !convert || !play || !exit || !note || !arrange || !chords || !chordsNote) {
         Check(false, "template 102 has every control");
         return;
     }
@@ -127,6 +135,28 @@ void CheckAlignment(const Template& t) {
     CheckNumber("the buttons stand at equal gaps", play->rect.left - right(convert), exit->rect.left - right(play));
     Check(convert->rect.top == play->rect.top && play->rect.top == exit->rect.top, "the buttons stand on one line");
     Check((note->style & SS_NOTIFY) != 0, "the text beside 自动编排 takes clicks");
+    Check((chordsNote->style & SS_NOTIFY) != 0, "the text beside 和弦琶音 takes clicks");
+    Check(chords->rect.top >= arrange->rect.top + arrange->rect.bottom, "和弦琶音 stands below 自动编排");
+    CheckNumber("和弦琶音 is indented by one check box", arrange->rect.left + 12, chords->rect.left);
+    CheckNumber("the two descriptions end on one line", right(note), right(chordsNote));
+    CheckNumber("each description stands as far from its box", note->rect.left - right(arrange),
+                chordsNote->rect.left - right(chords));
+    CheckNumber("a description's text is a unit below its box's top", note->rect.top - arrange->rect.top,
+                chordsNote->rect.top - chords->rect.top);
+    Check(chords->rect.top + chords->rect.bottom <= kMainHeight - 4, "和弦琶音 fits in the dialog");
+}
+
+// The ids in tab order as the dialog manager walks it, also as text in `text`.
+std::vector<int> TabOrderOf(HWND main, std::string& text) {
+    std::vector<int> order;
+    HWND first = GetNextDlgTabItem(main, nullptr, FALSE);
+    for (HWND item = first; item != nullptr && order.size() < 20;) {
+        order.push_back(static_cast<short>(GetDlgCtrlID(item)));
+        text += (text.empty() ? "" : " ") + std::to_string(order.back());
+        item = GetNextDlgTabItem(main, item, FALSE);
+        if (item == first) break;
+    }
+    return order;
 }
 
 // The integer base unit that maps `dialogUnits` onto `pixels` the way the
@@ -198,16 +228,8 @@ void CheckLiveDialog(HWND main) {
     }
 
 
-    // Tab order as the dialog manager walks it.
     std::string tabs;
-    std::vector<int> order;
-    HWND first = GetNextDlgTabItem(main, nullptr, FALSE);
-    for (HWND item = first; item != nullptr && order.size() < 20;) {
-        order.push_back(static_cast<short>(GetDlgCtrlID(item)));
-        tabs += (tabs.empty() ? "" : " ") + std::to_string(order.back());
-        item = GetNextDlgTabItem(main, item, FALSE);
-        if (item == first) break;
-    }
+    const std::vector<int> order = TabOrderOf(main, tabs);
     Check(order == std::vector<int>(std::begin(kTabOrder), std::end(kTabOrder)), "tab order follows the layout", tabs);
 
     // Centred on the work area, to the pixel that an odd difference leaves.
@@ -313,7 +335,7 @@ void CheckGlyphs() {
                                L"无法复制ROM.BIN到设备无法启动模拟器duzer.exe提示: 歌曲名不是合法的汇编标号"
                                L"***错误*** 无法创建歌词文件请先选择未找到PX4设备，用模拟器播放已复制到"
                                L"正在编排，请稍候……转换结束后退出已导出写入报告查找模板的位置放在所在的夹中"
-                               L"会覆盖没有“”（）";
+                               L"会覆盖没有“”（）和弦琶音方波2以快速奏出";
     std::vector<WORD> glyphs(texts.size());
     const DWORD got = GetGlyphIndicesW(dc, texts.c_str(), static_cast<int>(texts.size()), glyphs.data(),
                                        GGI_MARK_NONEXISTING_GLYPHS);
@@ -335,6 +357,13 @@ int Layout(const std::wstring& exe) {
     CheckResources(exe);
     CheckGlyphs();
     return failures;
+}
+
+int Tabs() {
+    std::string text;
+    TabOrderOf(RequireMainDialog(), text);
+    Print("tabs: " + text);
+    return 0;
 }
 
 }  // namespace driver

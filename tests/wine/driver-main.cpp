@@ -14,7 +14,8 @@
 //                        and the progress bar
 //   driver play          Play; prints each message box, the status text and the bar
 //   driver check ID on|off
-//                        clicks check box ID into that state; prints "check ID: on|off"
+//                        clicks check box ID into that state; prints "check ID: on|off",
+//                        with " (greyed)" for a disabled box, which it leaves as it is
 //   driver status        the status text and the progress bar
 //   driver sysmenu       opens the system menu and leaves it open
 //   driver about         picks the About item of the system menu; prints the box's texts
@@ -26,7 +27,10 @@
 //   driver key LETTER    Alt+LETTER typed; then as convert, with the check
 //                        boxes and the focus
 //   driver enter         the same with Enter
-//   driver click-note    clicks the text beside check box 1006
+//   driver click-note [NOTE BOX]
+//                        clicks text NOTE (1007) beside check box BOX (1006);
+//                        prints the box's state before and after
+//   driver tabs          the ids of the controls in tab order
 //   driver minimize      the minimise box; minimises and restores the dialog
 //   driver busy          Convert, and the window's answers while the run goes
 //   driver exit-during-run [esc]
@@ -67,13 +71,17 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"focus") return driver::Focus();
     if (command == L"key" && argc == 3 && arg.size() == 1) return driver::Key(arg[0]);
     if (command == L"enter") return driver::Key(L'\n');
-    if (command == L"click-note") return driver::ClickNote();
+    if (command == L"click-note" && argc == 4)
+        return driver::ClickNote(static_cast<int>(std::wcstol(arg.c_str(), nullptr, 10)),
+                                 static_cast<int>(std::wcstol(state.c_str(), nullptr, 10)));
+    if (command == L"click-note") return driver::ClickNote(1007, 1006);
+    if (command == L"tabs") return driver::Tabs();
     if (command == L"minimize") return driver::Minimize();
     if (command == L"busy") return driver::Busy();
     if (command == L"exit-during-run") return driver::ExitDuringRun(arg == L"esc");
     if (command == L"escape") return driver::Escape();
     driver::Print("usage: driver layout EXE | browse PATH | cancel-browse | convert | play | check ID on|off | "
-                  "status | sysmenu | about | drop PATH | exit | rect | view | focus | key LETTER | enter | click-note | "
+                  "status | sysmenu | about | drop PATH | exit | rect | view | focus | key LETTER | enter | click-note [NOTE BOX] | tabs | "
                   "minimize | "
                   "busy | exit-during-run [esc] | escape");
     return 2;

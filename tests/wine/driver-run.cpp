@@ -100,17 +100,19 @@ int Key(wchar_t letter) {
     PrintStatus(main);
     Print("check 1006: " + CheckState(main, 1006));
     Print("check 1008: " + CheckState(main, 1008));
+    Print("check 1009: " + CheckState(main, 1009));
     Print("focus: " + ControlName(main, FocusOf(main)));
     return 0;
 }
 
-int ClickNote() {
+int ClickNote(int note, int box) {
     HWND main = RequireMainDialog();
-    Print("check 1006 before: " + CheckState(main, 1006));
-    ClickOn(GetDlgItem(main, 1007));
+    const std::string name = "check " + std::to_string(box);
+    Print(name + " before: " + CheckState(main, box));
+    ClickOn(GetDlgItem(main, note));
     Sleep(200);
     Settle(main);
-    Print("check 1006 after: " + CheckState(main, 1006));
+    Print(name + " after: " + CheckState(main, box));
     return 0;
 }
 

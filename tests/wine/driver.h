@@ -76,6 +76,7 @@ void PrintPath(HWND main);
 // ---------------------------------------------------------------- commands
 
 int Layout(const std::wstring& exe);  // driver-layout.cpp
+int Tabs();
 int Convert();                        // the rest: driver-commands.cpp
 int Browse(const std::wstring& path);
 int CancelBrowse();
@@ -92,7 +93,7 @@ int Key(wchar_t letter);
 int Busy();
 int ExitDuringRun(bool escape);
 int Escape();
-int ClickNote();
+int ClickNote(int note, int box);
 int Minimize();
 
 // Closes every message box a run shows, printing its text, until the run

@@ -7,6 +7,9 @@
   seven.mid   the same with one more channel track: more than the program takes
   three.mid   format 0: melody, bass and drums on three MIDI channels in the
               one track, where a plain conversion finds no channel tracks
+  chords.mid  a fast song (160 BPM) whose piano holds a triad under the tune
+              in every bar, over a bass; a horn plays the first half only:
+              chords for Square2 to arpeggiate in the second
   bad.mid     not a MIDI file at all
   RZ31ST.bin  a stand-in template ROM, 512 KB of a fixed pattern
 
@@ -126,6 +129,31 @@ def format0_song():
     return track.end(QUARTER)
 
 
+def chord_song():
+    """Piano (tune over whole-bar triads), a horn in the first four bars only,
+    and bass: eight bars at 160 BPM. Square2 has the horn, then rests."""
+    piano = Track().program(0, 0, 0).volume(0, 0, 100)
+    horn = Track().program(0, 1, 60).volume(0, 1, 100)
+    bass = Track().program(0, 2, 33).volume(0, 2, 100)
+    roots = [60, 65, 67, 60]
+    tune = [76, 79, 77, 74]
+    for bar in range(8):
+        root = roots[bar % 4]
+        chord = [root, root + 4, root + 7]
+        for key in chord:
+            piano.event(0, 0x90, key, 90)
+        for beat in range(4):
+            key = tune[(bar + beat) % 4] + (5 if beat == 3 else 0)
+            piano.event(0, 0x90, key, 100).event(QUARTER, 0x80, key, 0)
+        for key in chord:
+            piano.event(0, 0x80, key, 0)
+        if bar < 4:
+            horn.note(0, 1, 67, 4 * QUARTER, 90)
+        bass.note(0, 2, root - 24, 4 * QUARTER, 90)
+    conductor_track = Track().name(0, "Chords").tempo(0, 375000).end(0)
+    return midi_file([conductor_track, piano.end(), horn.end(), bass.end()])
+
+
 def crowded_song(megabytes):
     """Eight tracks of chords, one after another, each note an eighth long."""
     tracks = 8
@@ -170,6 +198,8 @@ def main():
         f.write(midi_file(seven))
     with open(os.path.join(out, "three.mid"), "wb") as f:
         f.write(midi_file([format0_song()], file_format=0))
+    with open(os.path.join(out, "chords.mid"), "wb") as f:
+        f.write(chord_song())
     with open(os.path.join(out, "RZ31ST.bin"), "wb") as f:
         f.write(bytes((i * 7 + (i >> 12)) & 0xFF for i in range(TEMPLATE_SIZE)))
 

@@ -2,7 +2,8 @@
 # The dialog as built: template 102 live (with its tab order, centred) and in
 # the resources, the first focus on Browse, the About box from the system menu
 # with the program's version, centred on the dialog, the title bar's icon,
-# minimising, the text beside 自动编排 that ticks it, and Esc.
+# minimising, the texts beside 自动编排 and 和弦琶音 that tick them, 和弦琶音
+# greyed while 自动编排 is clear, and Esc.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
@@ -21,6 +22,24 @@ note=$(drv click-note)
 expect_eq "a click on the text beside 自动编排 ticks it" "check 1006 before: off
 check 1006 after: on" "$note"
 expect_eq "a second click clears it" "check 1006 after: off" "$(drv click-note | tail -n1)"
+
+# 和弦琶音 shapes an arrangement only: while 自动编排 is clear it is greyed,
+# and neither a click on its text nor Tab reaches it.
+expect_eq "和弦琶音 is greyed while 自动编排 is clear" "check 1009: off (greyed)" "$(drv check 1009 on)"
+expect_eq "a click on its text leaves it then" "check 1009 before: off
+check 1009 after: off" "$(drv click-note 1010 1009)"
+drv check 1006 on >/dev/null
+expect_eq "with 自动编排 ticked, Tab reaches 和弦琶音 after the first row" \
+    "tabs: 1000 1001 1 1005 2 1006 1008 1009" "$(drv tabs)"
+expect_eq "a click on the text beside 和弦琶音 ticks it" "check 1009 before: off
+check 1009 after: on" "$(drv click-note 1010 1009)"
+expect_eq "Alt+R clears it" "off" "$(field 'check 1009' "$(drv key r)")"
+drv check 1009 on >/dev/null
+expect_eq "clearing 自动编排 greys 和弦琶音 and keeps its tick" "check 1009: on (greyed)" \
+    "$(drv check 1006 off >/dev/null; drv check 1009 off)"
+expect_eq "ticking 自动编排 again brings it back, ticked" "check 1009: on" \
+    "$(drv check 1006 on >/dev/null; drv check 1009 on)"
+drv check 1006 off >/dev/null
 
 
 shot="$WINE_TEST_DIR/dialog.png"

@@ -5,7 +5,8 @@
 # and leaves a report; 导出NSF writes the song as an NSF, but only after a
 # run that succeeded. The status names each of these files, or says why it is
 # missing; one that cannot be written shows a box, and one that would
-# overwrite the song refuses the run.
+# overwrite the song refuses the run. 和弦琶音, with 自动编排 only, has Square2
+# arpeggiate the chords, and the report says how many chord notes it kept.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
@@ -15,7 +16,7 @@ wine_setup
 kelvane_files
 songs="$WINE_TEST_DIR/songs"
 mkdir -p "$songs"
-cp "$KELVANE_FILES"/{six,seven,three}.mid "$songs/"
+cp "$KELVANE_FILES"/{six,seven,three,chords}.mid "$songs/"
 cp "$KELVANE_FILES/six.mid" "$songs/lyrics.mid"
 mkdir "$songs/lyrics.lrc"  # a run that fails after its tracks: no lyric file
 cp "$KELVANE_FILES/six.mid" "$songs/clash.nsf"  # a song whose NSF would be itself
@@ -139,6 +140,35 @@ for ext in asm h; do
     expect_true "format 0, arranged: the .$ext equals the command line's" cmp "$songs/three.$ext" "$cli/three.$ext"
 done
 expect_true "format 0, arranged: ROM.BIN equals the command line's" cmp "$KELVANE_APP/ROM.BIN" "$cli/ROM.BIN"
+
+# ---- 和弦琶音 with 自动编排: Square2 arpeggiates the chords of a fast song,
+# the report says how many chord notes it kept, and the outputs are those of
+# `--arrange --chords arpeggio`.
+chord_line() { tr -d '\r' <"$1" 2>/dev/null | grep -o '方波2以琶音奏出和弦, 保留了[0-9]*个和弦音'; }
+convert chords.mid >/dev/null
+expect_eq "chords, 和弦琶音 clear: no arpeggio" "" "$(chord_line "$songs/chords.report.txt")"
+cp "$songs/chords.asm" "$WINE_TEST_DIR/chords-plain.asm"
+expect_eq "和弦琶音 checked" "check 1009: on" "$(drv check 1009 on)"
+convert chords.mid >/dev/null
+expect_eq "chords, arpeggiated: success, the report named" "转换成功!
+已写入报告文件：S:\\\\chords.report.txt" "$(status_lines | grep -x -e '转换成功!' -e '已写入报告文件.*')"
+kept=$(chord_line "$songs/chords.report.txt")
+expect_true "chords, arpeggiated: the report says how many chord notes were kept ($kept)" \
+    grep -qE '保留了[1-9][0-9]*个' <<<"$kept"
+expect_eq "chords, arpeggiated: said as a hint" "提示: $kept" \
+    "$(tr -d '\r' <"$songs/chords.report.txt" | grep -F "$kept")"
+expect_true "chords, arpeggiated: Square2 plays other notes than without" \
+    test -n "$(cmp "$songs/chords.asm" "$WINE_TEST_DIR/chords-plain.asm" 2>&1)"
+cp "$KELVANE_FILES/chords.mid" "$cli/"
+wine_run "$cli/kelvane-cli.exe" --arrange --chords arpeggio --report-json "$(wine_path "$cli")\\chords.json" \
+    --nsf "$(wine_path "$cli")\\chords.nsf" "$(wine_path "$cli/chords.mid")" >"$WINE_TEST_DIR/cli.log" 2>&1
+expect_eq "the command line arpeggiates the chords too" 0 "$?"
+expect_eq "chords: the command line keeps as many chord notes" "$kept" \
+    "$(grep -o '方波2以琶音奏出和弦, 保留了[0-9]*个和弦音' "$cli/chords.json")"
+for ext in nsf asm h; do
+    expect_true "chords, arpeggiated: the .$ext equals the command line's" cmp "$songs/chords.$ext" "$cli/chords.$ext"
+done
+expect_true "chords, arpeggiated: ROM.BIN equals the command line's" cmp "$KELVANE_APP/ROM.BIN" "$cli/ROM.BIN"
 
 expect_eq "Exit ends the program" "exited" "$(drv exit)"
 wine_finish
