@@ -11,7 +11,6 @@ namespace {
 constexpr int kLongestUnitFrames = 3;
 constexpr int kLowestTone = 45;          // chord tones below A2 blur on a square
 constexpr std::size_t kMostTones = 4;    // the highest four under the melody
-constexpr std::uint8_t kWritten = 2;
 
 struct Tone {
     std::uint32_t unit;
@@ -136,9 +135,15 @@ ArpeggioOutcome AddChordArpeggios(const Score& score, const std::vector<std::uin
     const std::vector<Tone> tones = PlanTones(score, order, plan, lines);
     if (tones.empty()) return outcome;
     const std::vector<VoiceNote> own = lines[kSquare2].notes;
+    // Only Square2 changes while the search tries cuts: the other voices
+    // are priced once.
+    const SongCost now(lines, lyricUnits);
+    const std::size_t others = now.Total() - now.Voice(kSquare2);
+    std::array<VoiceLine, kVoiceCount> square2{};
+    square2[kSquare2].restUntil = lines[kSquare2].restUntil;
     auto fits = [&](std::uint32_t until) {
-        lines[kSquare2].notes = WithTones(own, tones, until);
-        return SongCost(lines, lyricUnits).Total() <= capacity;
+        square2[kSquare2].notes = WithTones(own, tones, until);
+        return others + SongCost(square2, lyricUnits).Voice(kSquare2) <= capacity;
     };
     // The arpeggios up to the last unit at which the song still fits.
     std::uint32_t until = tones.back().unit + 1;
@@ -150,8 +155,8 @@ ArpeggioOutcome AddChordArpeggios(const Score& score, const std::vector<std::uin
             (fits(middle) ? low : high) = middle;
         }
         until = low;
-        lines[kSquare2].notes = WithTones(own, tones, until);
     }
+    lines[kSquare2].notes = WithTones(own, tones, until);
     for (const Tone& tone : tones) {
         if (tone.unit >= until) break;
         ++outcome.units;

@@ -139,13 +139,6 @@ void ReportReading(const Score& score, const Timing& timing, ArrangementReport& 
     if (late > 0) report.warnings.push_back("歌曲太长, 后面的" + std::to_string(late) + "个音符无法播放");
 }
 
-std::vector<std::uint32_t> LyricUnitsOf(const std::vector<LyricLine>& lyrics) {
-    std::vector<std::uint32_t> units;
-    units.reserve(lyrics.size());
-    for (const LyricLine& lyric : lyrics) units.push_back(lyric.unit);
-    return units;
-}
-
 // Arpeggios ask for units of at most three frames: a coarser grid is split
 // into the fewest equal parts that short, so that the beats the grid was
 // chosen for stay on it. The finer grid costs wait bytes, which the fit
@@ -206,11 +199,9 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         return result;
     }
     Timing timing(score);  // its grid may still grow coarser in the fit
-    TimingFigures figures = ApplyTiming(score, timing);
-    if (options.chordArpeggios && !UnitShortEnoughForArpeggios(timing.UnitGrid())) {
+    if (options.chordArpeggios && !UnitShortEnoughForArpeggios(timing.UnitGrid()))
         timing.UseGrid(ArpeggioGrid(timing.UnitGrid()));
-        figures = ApplyTiming(score, timing);
-    }
+    const TimingFigures figures = ApplyTiming(score, timing);
     ReportReading(score, timing, report);
 
     const std::vector<std::uint32_t> order = OrderByStart(score);
@@ -256,7 +247,7 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     // a rest stands only where nothing sounds.
     const Grid chosen = timing.UnitGrid();
     if (options.chordArpeggios && UnitShortEnoughForArpeggios(chosen))
-        ReportArpeggios(AddChordArpeggios(score, order, plan, song.lines, taken, LyricUnitsOf(song.lyrics),
+        ReportArpeggios(AddChordArpeggios(score, order, plan, song.lines, taken, LyricUnits(song.lyrics),
                                           kSongBlockSize - 1),
                         report);
     MarkRests(song.lines);
@@ -305,11 +296,8 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
     report.movedShare = moved.movedShare;
     report.onsetP95Ms = moved.onsetP95Micros / 1000;
     report.unitMs = timing.UnitGrid().UnitMicros() / 1000;
-    for (int v = kSquare1; v <= kTriangle; ++v) {
-        const std::vector<VoiceNote>& notes = song.lines[static_cast<std::size_t>(v)].notes;
-        for (std::size_t i = 0; i + 1 < notes.size(); ++i)
-            report.restsKept[static_cast<std::size_t>(v)] += notes[i].restAfter ? 1 : 0;
-    }
+    for (int v = kSquare1; v <= kTriangle; ++v)
+        report.restsKept[static_cast<std::size_t>(v)] = CountRests(song.lines[static_cast<std::size_t>(v)]);
     result.ok = true;
     return result;
 }

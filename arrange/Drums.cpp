@@ -19,8 +19,6 @@ constexpr DrumSound kCrashSound{49, kCrash, 8};
 constexpr DrumSound kShakerSound{42, kOtherDrum, 1};  // tambourine, shakers, bells, clicks
 constexpr DrumSound kHandDrumSound{44, kOtherDrum, 1};
 
-constexpr std::uint8_t kChosen = 2;
-
 }  // namespace
 
 DrumSound DrumOf(int key) {
@@ -81,7 +79,7 @@ void DrumBuilder::Hit(VoiceLine& line, std::uint32_t index, std::uint32_t t) {
     hit.key = sound.key;
     hit.drum = sound.kind;
     line.notes.push_back(hit);
-    taken_[index] = kChosen;
+    taken_[index] = kWritten;
 }
 
 void DrumBuilder::Onsets(const std::vector<std::uint32_t>& order, std::size_t begin, std::size_t end) {

@@ -8,13 +8,6 @@
 namespace kelvane::arrange {
 namespace {
 
-std::vector<std::uint32_t> LyricUnits(const std::vector<LyricLine>& lyrics) {
-    std::vector<std::uint32_t> units;
-    units.reserve(lyrics.size());
-    for (const LyricLine& lyric : lyrics) units.push_back(lyric.unit);
-    return units;
-}
-
 std::size_t Measure(const std::array<VoiceLine, kVoiceCount>& lines, const std::vector<LyricLine>& lyrics) {
     std::vector<std::uint32_t> units = LyricUnits(lyrics);
     return SongCost(lines, units).Total();
@@ -86,8 +79,8 @@ std::uint32_t DropRests(std::array<VoiceLine, kVoiceCount>& lines, std::size_t u
             if (!notes[i].restAfter) continue;
             VoiceNote folded = notes[i];
             folded.restAfter = false;
-            std::size_t saved =
-                SongCost::Between(v, notes[i], notes[i + 1]) - SongCost::Between(v, folded, notes[i + 1]);
+            std::size_t saved = SongCost::NoteAndRestBytes(v, notes[i], notes[i + 1]) -
+                                SongCost::NoteAndRestBytes(v, folded, notes[i + 1]);
             rests.push_back({notes[i + 1].start - notes[i].end, v, i, saved});
         }
     }
@@ -107,9 +100,10 @@ std::uint32_t DropRests(std::array<VoiceLine, kVoiceCount>& lines, std::size_t u
 // up and counted in `dropped`; false when two lyrics would meet.
 bool Regrid(std::array<VoiceLine, kVoiceCount>& lines, std::vector<LyricLine>& lyrics, const Grid& fine,
             const Grid& coarse, std::array<std::uint32_t, kVoiceCount>& dropped) {
+    const GridMap fineMap(fine), coarseMap(coarse);
     auto move = [&](std::uint32_t unit) {
         return static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(coarse.Nearest(double(fine.FrameOf(unit)) * 20000), kMaxUnits));
+            std::min<std::uint64_t>(coarseMap.Nearest(double(fineMap.FrameOf(unit)) * kFrameMicros), kMaxUnits));
     };
     for (LyricLine& lyric : lyrics) lyric.unit = std::max<std::uint32_t>(move(lyric.unit), 1);
     for (std::size_t i = 1; i < lyrics.size(); ++i)
@@ -166,12 +160,15 @@ std::string Milliseconds(double micros) {
 
 }  // namespace
 
+std::uint32_t CountRests(const VoiceLine& line) {
+    std::uint32_t rests = 0;
+    for (std::size_t i = 0; i + 1 < line.notes.size(); ++i) rests += line.notes[i].restAfter ? 1 : 0;
+    return rests;
+}
+
 std::uint32_t CountRests(const std::array<VoiceLine, kVoiceCount>& lines) {
     std::uint32_t rests = 0;
-    for (int v = kSquare1; v <= kTriangle; ++v) {
-        const std::vector<VoiceNote>& notes = lines[static_cast<std::size_t>(v)].notes;
-        for (std::size_t i = 0; i + 1 < notes.size(); ++i) rests += notes[i].restAfter ? 1 : 0;
-    }
+    for (int v = kSquare1; v <= kTriangle; ++v) rests += CountRests(lines[static_cast<std::size_t>(v)]);
     return rests;
 }
 

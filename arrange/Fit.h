@@ -22,7 +22,8 @@ struct FitOutcome {
     std::array<std::size_t, kVoiceCount> voiceBytes{};
 };
 
-// Rests the tonal lines write as notes of their own.
+// Rests a line writes as notes of their own, and the tonal lines' together.
+std::uint32_t CountRests(const VoiceLine& line);
 std::uint32_t CountRests(const std::array<VoiceLine, kVoiceCount>& lines);
 
 // Drops what does not fit `capacity` bytes from `lines` and `lyrics`, and

@@ -259,4 +259,11 @@ void LimitLyricCount(std::vector<LyricLine>& lyrics, std::vector<std::string>& w
     lyrics.resize(kLyricCapacity);
 }
 
+std::vector<std::uint32_t> LyricUnits(const std::vector<LyricLine>& lyrics) {
+    std::vector<std::uint32_t> units;
+    units.reserve(lyrics.size());
+    for (const LyricLine& lyric : lyrics) units.push_back(lyric.unit);
+    return units;
+}
+
 }  // namespace kelvane::arrange

@@ -20,6 +20,9 @@ struct LyricLine {
     std::uint32_t length;  // GBK bytes, at most 255 of them
 };
 
+// The units of `lyrics`, in order, as the song block's cost counts them.
+std::vector<std::uint32_t> LyricUnits(const std::vector<LyricLine>& lyrics);
+
 // One part's words: the meta $05 lyrics of one track, or the text events of
 // a .kar file's words track, and the part they are sung to.
 struct LyricSource {

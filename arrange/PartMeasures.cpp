@@ -65,16 +65,15 @@ int HighestBit(std::uint64_t bits) {
 
 int LowestBit(std::uint64_t bits) { return HighestBit(bits & (~bits + 1)); }
 
-// The highest and lowest sounding pitched note, segment by segment: each
-// part holding it is credited with the segment's length.
 // A pitched note that sounds, as the extremes sweep reads it.
 struct Span {
     std::uint32_t start, end, part;  // the end cut at the last unit a song can hold
     std::uint8_t key;
 };
 
-// `spans` in order of start; their indices are put in order of end by two
-// stable counting passes.
+// The highest and lowest sounding pitched note, segment by segment: each
+// part holding it is credited with the segment's length. `spans` in order of
+// start; their indices are put in order of end by two stable counting passes.
 void MeasureExtremes(const std::vector<Span>& spans, std::size_t partCount, std::vector<std::uint64_t>& top,
                      std::vector<std::uint64_t>& bottom) {
     std::vector<std::uint32_t> ends(spans.size()), buffer(spans.size());

@@ -26,7 +26,7 @@ SongCost::SongCost(const std::array<VoiceLine, kVoiceCount>& lines, const std::v
 
 std::size_t SongCost::NoteBytes(int voice, const VoiceNote& note, std::uint64_t length) {
     std::size_t bytes = note.volume != kNoVolume ? 1 : 0;
-    if (IsTonal(voice)) return bytes + 2 + (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0);
+    if (IsTonal(voice)) return bytes + TonalNoteBytes(length);
     return bytes + 1 + WaitBytes(length);
 }
 
@@ -48,10 +48,8 @@ std::size_t SongCost::Voice(int voice, std::uint32_t cut) const {
     const std::uint32_t until = lines_[static_cast<std::size_t>(voice)].restUntil;
     if (IsTonal(voice) && kept == notes.size() && until > last.end && cut >= until) {
         // The rest to the end of the song: volume 0 and a note, no volume after.
-        const std::uint64_t length = until - last.end;
         return static_cast<std::size_t>(before_[static_cast<std::size_t>(voice)][kept - 1]) +
-               NoteBytes(voice, last, last.end - last.start) + 3 +
-               (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0) + program + end;
+               NoteBytes(voice, last, last.end - last.start) + 1 + TonalNoteBytes(until - last.end) + program + end;
     }
     std::uint32_t off = std::min(last.end, cut);
     if (voice == kSquare1) {

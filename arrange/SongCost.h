@@ -47,20 +47,20 @@ public:
     std::size_t Voice(int voice, std::uint32_t cut = UINT32_MAX) const;
 
     // Bytes of `note` (with its rest, if it has one) when `next` follows it.
-    static std::size_t Between(int voice, const VoiceNote& note, const VoiceNote& next) {
-        return NoteAndRestBytes(voice, note, next);
-    }
-    // What a rest of `length` units before `next` costs on a tonal voice.
+    static std::size_t NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next);
+    // What a rest of `length` units before `next` costs on a tonal voice:
+    // volume 0, the note, and the voice's volume again unless `next` sets one.
     static std::size_t RestBytes(std::uint64_t length, const VoiceNote& next) {
-        return 1 + 2 + (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0) +
-               (next.volume == kNoVolume ? 1 : 0);
+        return 1 + TonalNoteBytes(length) + (next.volume == kNoVolume ? 1 : 0);
     }
 
 private:
     static constexpr std::uint64_t kMaxShortNote = 32;
+    // A tonal note command of `length` units, with the waits past its own length.
+    static std::size_t TonalNoteBytes(std::uint64_t length) {
+        return 2 + (length > kMaxShortNote ? WaitBytes(length - kMaxShortNote) : 0);
+    }
     static std::size_t NoteBytes(int voice, const VoiceNote& note, std::uint64_t length);
-    // Note `note` and the rest after it, if any, up to `next`.
-    static std::size_t NoteAndRestBytes(int voice, const VoiceNote& note, const VoiceNote& next);
 
     const std::array<VoiceLine, kVoiceCount>& lines_;
     const std::vector<std::uint32_t>& lyricUnits_;

@@ -8,7 +8,6 @@ namespace {
 
 constexpr std::uint32_t kDefaultTempo = 500000;  // the file format's 120 beats per minute
 constexpr std::size_t kBarLimit = 1u << 20;
-constexpr double kFrameMicros = 20000;
 constexpr double kMovedMicros = 30000;
 // The largest unit a tempo byte can give: 0xFFFFFF microseconds a quarter.
 constexpr int kMaxQuarterFrames = 4 * 104;

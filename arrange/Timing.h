@@ -17,6 +17,8 @@ namespace kelvane::arrange {
 // more time than a song block could play.
 constexpr std::uint32_t kMaxUnits = 1u << 21;
 
+constexpr double kFrameMicros = 20000;  // the driver's frame, 1/50 s
+
 // Units of `whole` frames, `extra` of every four one frame longer: the tempo
 // rule's quarter frames. `whole` is at least 1, so no unit takes no time.
 struct Grid {

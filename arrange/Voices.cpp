@@ -16,9 +16,6 @@ constexpr int kSquareLow = 32, kSquareHigh = 95;
 constexpr int kTriangleLow = 20, kTriangleHigh = 71;
 constexpr std::size_t kWaitingLimit = 16;
 
-constexpr std::uint8_t kChosen = 1;
-constexpr std::uint8_t kWritten = 2;
-
 // Marks of a note of the onset being reduced.
 constexpr std::uint8_t kTried = 1;       // taken, merged, dropped or left to the other voices
 constexpr std::uint8_t kKeyFollows = 2;  // a worse note of its part and key starts with it

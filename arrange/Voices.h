@@ -34,6 +34,11 @@ struct VoiceLine {
     std::uint32_t restUntil = 0;
 };
 
+// What a note of the score is to the voices, by note index: free (0),
+// chosen by a voice that may still give it up, or written into a line.
+constexpr std::uint8_t kChosen = 1;
+constexpr std::uint8_t kWritten = 2;
+
 // Note indices sorted by start unit; notes of one start keep the file's order.
 std::vector<std::uint32_t> OrderByStart(const Score& score);
 

@@ -11,7 +11,7 @@ which the driver plays as a rest. Raising it would hide an octave error that
 whoever wrote the stream must fix.
 """
 
-import sys
+from generated import write_or_check
 
 CPU_PAL = 1662607
 TIMER_MAX = 2047
@@ -45,13 +45,7 @@ def main():
     assert square.index(next(t for t in square if t != UNSOUNDABLE)) == 32 - 24, "G#1 is the lowest square"
     text = ("; Made by make_periods.py: PAL timer periods by octave * 12 + pitch class.\n" +
             "\n".join(square_lines + triangle_lines) + "\n")
-    if "--check" in sys.argv:
-        with open("Periods.inc") as existing:
-            if existing.read() != text:
-                sys.exit("Periods.inc differs from what make_periods.py makes")
-        return
-    with open("Periods.inc", "w") as out:
-        out.write(text)
+    write_or_check("Periods.inc", text, "make_periods.py")
 
 
 if __name__ == "__main__":

@@ -15,7 +15,8 @@ bytes, as $4013 counts, padded with zeros (the level stays at 0).
 
 import math
 import random
-import sys
+
+from generated import write_or_check
 
 CPU_PAL = 1662607
 RATE_CYCLES_PAL = [398, 354, 316, 298, 276, 236, 210, 198, 176, 148, 132, 118, 98, 78, 66, 50]
@@ -143,13 +144,7 @@ def listing():
 
 def main():
     text = listing()
-    if "--check" in sys.argv:
-        with open("Samples.inc") as existing:
-            if existing.read() != text:
-                sys.exit("Samples.inc differs from what make_samples.py makes")
-        return
-    with open("Samples.inc", "w") as out:
-        out.write(text)
+    write_or_check("Samples.inc", text, "make_samples.py")
 
 
 if __name__ == "__main__":
