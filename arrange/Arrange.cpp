@@ -203,6 +203,8 @@ ArrangeResult Arrange(const std::vector<std::uint8_t>& midiBytes, const VoiceAss
         timing.UseGrid(ArpeggioGrid(timing.UnitGrid()));
     const TimingFigures figures = ApplyTiming(score, timing);
     ReportReading(score, timing, report);
+    report.fileTracks = score.headerTracks;
+    report.fileDivision = score.headerDivision;
 
     const std::vector<std::uint32_t> order = OrderByStart(score);
     std::vector<LyricSource> lyricSources = FindLyricSources(score, order);

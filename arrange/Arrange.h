@@ -62,6 +62,8 @@ struct ArrangementReport {
     std::uint32_t tempo = 500000;       // microseconds per quarter note written
     std::uint32_t units = 0;            // the arranged song's length in time units
     std::uint32_t bars = 0;             // bars kept, when the song was shortened; else 0
+    int fileTracks = 0;                 // the user's file's header: its tracks and division
+    int fileDivision = 0;
     std::uint32_t chordNotesKept = 0;   // chord notes Square2's arpeggios play
     double sourceSeconds = 0;           // the MIDI file's length: to the end of its last note
     double movedShare = 0;              // share of the file's notes that start more than 30 ms off

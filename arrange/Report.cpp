@@ -1,7 +1,7 @@
 // Voice names and the arrangement's share of a conversion report.
 #include "Arrange.h"
 
-#include <algorithm>
+#include "SongTables.h"
 
 namespace kelvane::arrange {
 
@@ -11,8 +11,7 @@ const char* VoiceName(int voice) {
 }
 
 const char* VoiceNameZh(int voice) {
-    static const char* const kNames[kVoiceCount] = {"方波1", "方波2", "三角波", "噪声", "DPCM"};
-    return voice >= 0 && voice < kVoiceCount ? kNames[voice] : "";
+    return voice >= 0 && voice < kVoiceCount ? kelvane::kChannelNamesZh[voice + 1] : "";
 }
 
 void ArrangementReport::ApplyTo(kelvane::ConversionReport& report) const {
@@ -25,13 +24,7 @@ void ArrangementReport::ApplyTo(kelvane::ConversionReport& report) const {
         theirs.droppedShort = mine.droppedShort;
         theirs.droppedFit = mine.droppedFit;
         theirs.movedOctave = mine.movedOctave;
-        // A rest is a note command at volume 0: not a note of the song.
-        // The engine counts the rests apart when it was told of them.
-        const std::uint32_t kept = restsKept[static_cast<std::size_t>(v)];
-        if (theirs.rests != kept) {
-            theirs.notes -= std::min(theirs.notes, kept);
-            theirs.rests = kept;
-        }
+        theirs.CountRestsApart(restsKept[static_cast<std::size_t>(v)]);
     }
     report.midiSeconds = sourceSeconds;
     report.speed = report.seconds > 0 ? sourceSeconds / report.seconds : 0;

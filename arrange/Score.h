@@ -64,6 +64,8 @@ struct TimedText {
 struct Score {
     int format = 1;
     int trackCount = 0;           // track chunks read
+    int headerTracks = 0;         // as the header announces them
+    std::uint16_t headerDivision = 0;  // as the header writes it, SMPTE or not
     std::uint32_t division = 480; // ticks per quarter note; SMPTE: see ticksPerSecond
     double ticksPerSecond = 0;    // non-zero for an SMPTE division
     std::uint16_t drumChannels = 1u << kDrumChannel;

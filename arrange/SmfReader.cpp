@@ -339,6 +339,8 @@ bool ReadScore(const std::uint8_t* data, std::size_t size, Score& score, std::st
     std::uint32_t headerLength = ReadBE32(data + at + 4);
     score.format = ReadBE16(data + at + 8);
     std::uint16_t division = ReadBE16(data + at + 12);
+    score.headerTracks = ReadBE16(data + at + 10);
+    score.headerDivision = division;
     if (division & 0x8000) {
         int framesPerSecond = 256 - (division >> 8);
         double fps = framesPerSecond == 29 ? 29.97 : framesPerSecond;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Drums.h"
+#include "SongTables.h"
 #include "Timing.h"
 
 namespace kelvane::arrange {
@@ -10,10 +11,9 @@ namespace {
 
 // The keys both the octave table and the chip at the PAL clock sound: the
 // table holds the squares' notes 24-95 (octaves 0 to 5) and, looked up two
-// octaves higher, the triangle's 0-71; the 11-bit timer reaches down to G#1
-// (32) on a square and G#0 (20) on the triangle, which divides by 32.
-constexpr int kSquareLow = 32, kSquareHigh = 95;
-constexpr int kTriangleLow = 20, kTriangleHigh = 71;
+// octaves higher, the triangle's 0-71; the chip's lowest are higher still.
+constexpr int kSquareLow = kelvane::kLowestSquareNote, kSquareHigh = 95;
+constexpr int kTriangleLow = kelvane::kLowestTriangleNote, kTriangleHigh = 71;
 constexpr std::size_t kWaitingLimit = 16;
 
 // Marks of a note of the onset being reduced.

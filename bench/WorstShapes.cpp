@@ -93,19 +93,6 @@ Bytes OneKeyAtOnce(std::size_t size) {
 
 }  // namespace
 
-const char* ShapeName(Shape shape) {
-    switch (shape) {
-        case Shape::kSameKeyZeroLength: return "same-key zero-length notes";
-        case Shape::kTempoEveryTick: return "a tempo change every tick";
-        case Shape::kOverlappingPart: return "one part of overlapping notes";
-        case Shape::kManyParts: return "a part per track, many tracks";
-        case Shape::kManyTexts: return "many lyrics and texts";
-        case Shape::kAllNotesOff: return "all-notes-off again and again";
-        case Shape::kOneKeyAtOnce: return "one key at once on many tracks";
-    }
-    return "";
-}
-
 std::string ShapeFileName(Shape shape) {
     switch (shape) {
         case Shape::kSameKeyZeroLength: return "same-key-zero-length";

@@ -24,8 +24,6 @@ enum class Shape {
 constexpr Shape kShapes[] = {Shape::kSameKeyZeroLength, Shape::kTempoEveryTick, Shape::kOverlappingPart,
                              Shape::kManyParts, Shape::kManyTexts, Shape::kAllNotesOff, Shape::kOneKeyAtOnce};
 
-// "same-key zero-length notes" and so on, for tables and file names.
-const char* ShapeName(Shape shape);
 // "same-key-zero-length", a file name without blanks.
 std::string ShapeFileName(Shape shape);
 

@@ -26,6 +26,14 @@ struct VoiceReport {
     std::uint32_t droppedFit = 0;      // notes given up so that the song fits
     std::uint32_t movedOctave = 0;     // notes kept, moved by octaves into range
     std::uint32_t rests = 0;           // rests written as notes at volume 0, not counted in `notes`
+
+    // A rest is a note command at volume 0, not a note of the song: counted
+    // apart, once however often this is called.
+    void CountRestsApart(std::uint32_t restCount) {
+        if (rests == restCount) return;
+        notes -= restCount < notes ? restCount : notes;
+        rests = restCount;
+    }
 };
 
 struct TrackProblem {
@@ -52,6 +60,7 @@ struct ConversionReport {
     std::uint32_t fileNotes = 0;       // note-ons in every track the run read
     std::size_t songBlockUsed = 0;     // from $8000 to the end of the last stream
     bool songBlockFull = false;        // a stream did not fit
+    std::size_t SongBlockPercent() const { return (songBlockUsed * 100 + kSongBlockSize / 2) / kSongBlockSize; }
     std::uint32_t units = 0;           // the longest stream's length in time units
     double seconds = 0;                // `units` at the tempo rule: 1/50 s steps
     std::array<int, 4> tempo = {0, 0, 0, 0};

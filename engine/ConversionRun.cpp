@@ -123,14 +123,8 @@ void Converter::State::ConvertTracks(const ConversionRequest& request, OutputSet
     block.Emit(translated);
 
     ReportTranslation(translated, block, report);
-    if (request.arrangedRests != nullptr) {
-        // A rest is a note command at volume 0: not a note of the song.
-        for (std::size_t v = 0; v < report.voices.size(); ++v) {
-            VoiceReport& voice = report.voices[v];
-            voice.rests = (*request.arrangedRests)[v];
-            voice.notes -= std::min(voice.notes, voice.rests);
-        }
-    }
+    if (request.arrangedRests != nullptr)
+        for (std::size_t v = 0; v < report.voices.size(); ++v) report.voices[v].CountRestsApart((*request.arrangedRests)[v]);
 
     // Each output replaces its old file now. The image only when it holds the
     // whole song, so that Play never hands on a broken one.

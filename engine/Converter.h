@@ -38,7 +38,7 @@ struct ConversionRequest {
     const MidiHeader* arrangedFrom = nullptr;
     // With `arrangedFrom`: the rests the arrangement wrote per voice (Square1
     // to DPCM) as notes at volume 0. They are counted apart from the notes.
-    const std::array<std::uint32_t, 5>* arrangedRests = nullptr;
+    const std::array<std::uint32_t, ConversionReport::kVoices>* arrangedRests = nullptr;
 };
 
 class Converter {

@@ -15,6 +15,9 @@ std::string Fill(const std::string& text, std::initializer_list<std::string> arg
 // from a catalogue.
 using Translator = const char* (*)(const char* text);
 
+// The translator of a reader of English: the text itself.
+inline const char* Untranslated(const char* text) { return text; }
+
 // Marks a text for the translators' catalogue where it is not translated at
 // once (xgettext --keyword=N_ finds it).
 constexpr const char* N_(const char* text) { return text; }

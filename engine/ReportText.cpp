@@ -12,13 +12,6 @@ namespace {
 // every start.
 long long Rounded(double value) { return static_cast<long long>(value + 0.5); }
 
-// Hundredths without the C library's locale: the length is counted in 1/50 s.
-std::string Seconds(double seconds) {
-    long long hundredths = Rounded(seconds * 100);
-    std::string fraction = std::to_string(hundredths % 100);
-    return std::to_string(hundredths / 100) + "." + (fraction.size() < 2 ? "0" : "") + fraction;
-}
-
 // Terminal columns of UTF-8 text: East Asian wide characters (U+1100 and
 // up, roughly) take two.
 std::size_t Columns(const std::string& text) {
@@ -57,8 +50,6 @@ std::string Quoted(const std::string& text) {
 
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 
-const char* Identity(const char* text) { return text; }
-
 // The voices' names as the table shows them; the report keeps the English ones.
 constexpr const char* kVoiceNames[] = {N_("Square1"), N_("Square2"), N_("Triangle"), N_("Noise"), N_("DPCM")};
 
@@ -89,6 +80,9 @@ std::string Fixed(double value, int digits) {
     return (value < 0 && scaled > 0 ? "-" : "") + std::to_string(scaled / scale) + (digits > 0 ? "." + fraction : "");
 }
 
+// Hundredths without the C library's locale: the length is counted in 1/50 s.
+std::string Seconds(double seconds) { return Fixed(seconds, 2); }
+
 bool TimelessUnits(const ConversionReport& report) {
     for (int steps : report.tempo)
         if (steps < 2) return true;
@@ -105,7 +99,7 @@ std::string Percent(double share) { return Fixed(share * 100, 1) + "%"; }
 }  // namespace
 
 std::vector<std::string> ConversionWarnings(const ConversionReport& report, Translator translate) {
-    if (!translate) translate = Identity;
+    if (!translate) translate = Untranslated;
     std::vector<std::string> warnings;
     for (const TrackProblem& problem : report.problems) {
         const char* text = problem.kind == TrackProblem::Kind::kBadChunk ? N_("track {1} is not a track chunk")
@@ -124,7 +118,7 @@ std::vector<std::string> ConversionWarnings(const ConversionReport& report, Tran
 
 std::string TempoAdvice(const ConversionReport& report, const std::string& arrangeName, bool evenSlightly,
                         Translator translate) {
-    if (!translate) translate = Identity;
+    if (!translate) translate = Untranslated;
     if (report.arranged || !report.translated || report.units == 0) return "";
     if (TimelessUnits(report))
         return Fill(translate("提示: tempo bytes {1} are below 2: some time units take no time and the driver plays "
@@ -145,7 +139,7 @@ std::string MinutesAndSeconds(double seconds) {
 }
 
 std::string ReportTable(const ConversionReport& report, Translator translate) {
-    if (!translate) translate = Identity;
+    if (!translate) translate = Untranslated;
     const bool arranged = report.arranged;
     std::string text = Padded(translate("voice"), 10, true) + Padded(translate("notes"), 7) +
                        Padded(translate("overlap"), 9) + Padded(translate("too short"), 11) +
@@ -171,12 +165,11 @@ std::string ReportTable(const ConversionReport& report, Translator translate) {
     }
     if (report.conductorNotes > 0)
         text += Fill(translate("conductor track: {1} notes not played"), {Number(report.conductorNotes)}) + "\n";
-    const std::size_t size = ConversionReport::kSongBlockSize;
     text += Fill(translate("song block: {1} of {2} bytes ({3}%)"),
-                 {Number(report.songBlockUsed), Number(size), Number((report.songBlockUsed * 100 + size / 2) / size)}) +
+                 {Number(report.songBlockUsed), Number(ConversionReport::kSongBlockSize),
+                  Number(report.SongBlockPercent())}) +
             (report.songBlockFull ? translate(", full") : "") + "\n";
-    const std::string tempo = std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
-                              std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]);
+    const std::string tempo = TempoText(report);
     text += Fill(translate("length: {1} ({2} s), tempo {3}"),
                  {MinutesAndSeconds(report.seconds), Seconds(report.seconds), tempo}) + "\n";
     text += Fill(translate("timing: unit {1} ms; {2} s at the driver's tempo against the MIDI file's {3} s; speed {4}"),
@@ -232,8 +225,7 @@ std::string ReportJson(const ConversionReport& report) {
     json += "],\"songBlock\":{\"used\":" + Number(report.songBlockUsed) +
             ",\"size\":" + Number(ConversionReport::kSongBlockSize) + "}";
     json += ",\"seconds\":" + Seconds(report.seconds);
-    json += ",\"tempo\":[" + std::to_string(report.tempo[0]) + "," + std::to_string(report.tempo[1]) + "," +
-            std::to_string(report.tempo[2]) + "," + std::to_string(report.tempo[3]) + "]";
+    json += ",\"tempo\":[" + TempoText(report) + "]";
     json += ",\"unitMs\":" + Fixed(report.unitMs, 2) + ",\"midiSeconds\":" + Seconds(report.midiSeconds) +
             ",\"speed\":" + (report.speed > 0 ? Fixed(report.speed, 4) : std::string("null"));
     if (report.arranged)

@@ -37,5 +37,13 @@ constexpr int OctaveOf(int note) {
 
 // Channel name by channel index; the conductor track (0) has none.
 inline constexpr const char* kChannelNames[6] = {"", "Square1", "Square2", "Triangle", "Noise", "DPCM"};
+// The same as the dialog and the status lines name them.
+inline constexpr const char* kChannelNamesZh[6] = {"", "方波1", "方波2", "三角波", "噪声", "DPCM"};
+
+// The lowest MIDI note the chip sounds at the PAL clock on a square (G#1; a
+// timer period above 2047 is silent) and on the triangle (G#0, an octave
+// below the square of the same period).
+constexpr int kLowestSquareNote = 32;
+constexpr int kLowestTriangleNote = 20;
 
 }  // namespace kelvane

@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "ReportText.h"
+#include "SongTables.h"
 
 namespace kelvane {
 
@@ -17,17 +18,15 @@ std::string FormatLine(const char* pattern, const std::vector<std::string>& valu
 }
 
 std::string ArrangementLine(const ConversionReport& report) {
-    static const char* const kNames[] = {"方波1", "方波2", "三角波", "噪声", "DPCM"};
     static const char* const kUnits[] = {"音", "音", "音", "击", "击"};
     // Our own line, not one of the converter's fixed ones: Chinese text, so
     // Chinese punctuation.
     std::string line = "编排：";
     for (std::size_t v = 0; v < report.voices.size(); ++v) {
         if (v > 0) line += "，";
-        line += std::string(kNames[v]) + " " + std::to_string(report.voices[v].notes) + kUnits[v];
+        line += std::string(kChannelNamesZh[v + 1]) + " " + std::to_string(report.voices[v].notes) + kUnits[v];
     }
-    const std::size_t size = ConversionReport::kSongBlockSize;
-    return line + "；歌曲空间 " + std::to_string((report.songBlockUsed * 100 + size / 2) / size) + "%";
+    return line + "；歌曲空间 " + std::to_string(report.SongBlockPercent()) + "%";
 }
 
 std::vector<std::string> StatusLines(const ConversionReport& report, const std::vector<std::string>& advice) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "SongTables.h"
+
 namespace kelvane {
 
 struct SongLength {
@@ -19,10 +21,6 @@ struct SongLength {
     // the stream, as the driver moves no note by octaves.
     std::array<std::uint64_t, 3> unsoundableNotes{};
 };
-
-// The lowest MIDI note the driver sounds on a square and on the triangle.
-constexpr int kLowestSquareNote = 32;    // G#1
-constexpr int kLowestTriangleNote = 20;  // G#0
 
 // `songBlock` holds CPU $8000 onward (kSongBlockSize bytes; a shorter block
 // reads as if it ended there).

@@ -5,6 +5,7 @@
 
 #include "Arranging.h"
 #include "Console.h"
+#include "LabelAdvice.h"
 #include "Language.h"
 #include "Messages.h"
 #include "NsfOutput.h"
@@ -25,9 +26,8 @@ bool MayBeSameFile(FileSystem& files, const std::string& a, const std::string& b
 }
 
 void Advise(const ConversionReport& report, const std::string& songName) {
-    if (report.translated && !IsPlainIdentifier(songName))
-        Print(stderr,
-              Fill(Tr("提示: the song name \"{1}\" does not make valid assembler labels"), {songName}) + "\n");
+    const std::string label = report.translated ? LabelAdvice(songName, Tr) : std::string();
+    if (!label.empty()) Print(stderr, label + "\n");
     if (report.arranged) return;
     if (report.translated && MostNotesLost(report))
         Print(stderr, std::string(Tr("提示: most of this song's notes reach no channel (format 0, notes on the "

@@ -32,7 +32,7 @@ public:
     // Returns once every earlier song has settled, so that the images
     // replace one another in the songs' order and the last one stays.
     void WaitForEarlier(std::size_t song) {
-        monitor_.WaitUntil([&] { return firstUnsettled_ >= song; }, [] {});
+        monitor_.WaitUntil([&] { return firstUnsettled_ >= song; });
     }
 
     // Keeps what the song said, and shows it with every later song's that is

@@ -29,10 +29,9 @@ void Monitor::Locked(const std::function<void()>& action) {
     ReleaseSRWLockExclusive(&impl_->lock);
 }
 
-void Monitor::WaitUntil(const std::function<bool()>& ready, const std::function<void()>& action) {
+void Monitor::WaitUntil(const std::function<bool()>& ready) {
     AcquireSRWLockExclusive(&impl_->lock);
     while (!ready()) SleepConditionVariableSRW(&impl_->condition, &impl_->lock, INFINITE, 0);
-    action();
     ReleaseSRWLockExclusive(&impl_->lock);
 }
 
@@ -77,10 +76,9 @@ void Monitor::Locked(const std::function<void()>& action) {
     action();
 }
 
-void Monitor::WaitUntil(const std::function<bool()>& ready, const std::function<void()>& action) {
+void Monitor::WaitUntil(const std::function<bool()>& ready) {
     std::unique_lock<std::mutex> hold(impl_->lock);
     impl_->condition.wait(hold, ready);
-    action();
 }
 
 void Monitor::WakeAll() { impl_->condition.notify_all(); }

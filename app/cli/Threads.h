@@ -18,8 +18,8 @@ public:
 
     // Runs `action` holding the lock.
     void Locked(const std::function<void()>& action);
-    // Holding the lock, waits until `ready()` is true, then runs `action`.
-    void WaitUntil(const std::function<bool()>& ready, const std::function<void()>& action);
+    // Holding the lock, waits until `ready()` is true.
+    void WaitUntil(const std::function<bool()>& ready);
     // Wakes every waiter to ask its condition again; call it holding the lock.
     void WakeAll();
 

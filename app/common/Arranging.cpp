@@ -1,6 +1,5 @@
 #include "Arranging.h"
 
-#include <algorithm>
 
 #include "Messages.h"
 #include "MidiFile.h"
@@ -9,23 +8,6 @@ namespace kelvane {
 namespace {
 
 constexpr char kCannotSaveArranged[] = "无法写入编排后的MIDI文件: ";
-constexpr std::size_t kRiffSearch = 4096;  // how far into a RIFF wrapper the arrangement looks
-
-// The header as the file announces it: at the start, or inside a RIFF
-// wrapper, where the arrangement finds it too.
-MidiHeader ReadSourceHeader(const std::vector<std::uint8_t>& bytes) {
-    std::size_t at = 0;
-    if (bytes.size() >= 12 && std::equal(bytes.begin(), bytes.begin() + 4, "RIFF")) {
-        for (at = 12; at + 4 <= bytes.size() && at < kRiffSearch; ++at)
-            if (std::equal(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at) + 4, "MThd"))
-                break;
-    }
-    MidiHeader header;
-    if (at + 14 > bytes.size()) return header;
-    header.trackCount = bytes[at + 10] << 8 | bytes[at + 11];
-    header.division = bytes[at + 12] << 8 | bytes[at + 13];
-    return header;
-}
 
 }  // namespace
 
@@ -50,7 +32,8 @@ ArrangedFile ArrangeMidiFile(FileSystem& files, const std::string& midiPath, con
         result.error = arranged.error;
         return result;
     }
-    result.source = ReadSourceHeader(bytes);
+    result.source.trackCount = arranged.report.fileTracks;
+    result.source.division = arranged.report.fileDivision;
     result.midi = std::move(arranged.midi);
     result.report = std::move(arranged.report);
     if (!savePath.empty()) {

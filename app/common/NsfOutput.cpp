@@ -44,7 +44,7 @@ std::string WriteWav(FileSystem& files, const std::vector<std::uint8_t>& nsf, co
 std::string WriteNsfOutputs(FileSystem& files, const Converter& converter, const std::string& songName,
                             const NsfOutputs& outputs, std::vector<std::string>* written, Translator translate) {
     if (outputs.nsfPath.empty() && outputs.wavPath.empty()) return "";
-    if (!translate) translate = [](const char* text) { return text; };
+    if (!translate) translate = Untranslated;
     std::vector<std::uint8_t> nsf = NsfFrame(songName);
     converter.EmitSongBlock(NsfLabelValues(), nsf.data() + kNsfHeaderSize);
     std::string failures;

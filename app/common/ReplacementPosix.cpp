@@ -22,12 +22,13 @@ constexpr int kNameAttempts = 16;
 // Follows the links `path` goes through to the file they name. That file
 // need not exist: a dangling link names where the file is to be, and the
 // replacement creates it there (a link onto a device not yet written to).
-// False when the links loop.
-bool FollowLinks(std::string& path) {
+// `exists` and `info` then tell of that file, as the last look at it found
+// it. False when the links loop.
+bool FollowLinks(std::string& path, struct stat& info, bool& exists) {
     std::vector<char> target(256);
     for (int followed = 0; followed < kMostLinks; ++followed) {
-        struct stat info;
-        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+        exists = lstat(path.c_str(), &info) == 0;
+        if (!exists || !S_ISLNK(info.st_mode)) return true;
         ssize_t length;
         while ((length = readlink(path.c_str(), target.data(), target.size())) >= 0 &&
                static_cast<std::size_t>(length) == target.size()) {
@@ -117,9 +118,9 @@ private:
 
 std::unique_ptr<ByteSink> OpenReplacement(const std::string& path) {
     std::string target = path;
-    if (!FollowLinks(target)) return nullptr;
     struct stat old;
-    const bool exists = stat(target.c_str(), &old) == 0;
+    bool exists = false;
+    if (!FollowLinks(target, old, exists)) return nullptr;
     if (exists && S_ISDIR(old.st_mode)) return nullptr;
     const bool regular = exists && S_ISREG(old.st_mode);
     // A new file gets the mode the user's umask gives any file; a

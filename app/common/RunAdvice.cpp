@@ -14,7 +14,7 @@ bool MostNotesLost(const ConversionReport& report) {
 }
 
 std::string ChineseReportTable(const ConversionReport& report) {
-    return ReportTable(report, [](const char* text) { return Translate(Language::kChinese, text); });
+    return ReportTable(report, InChinese);
 }
 
 bool WriteReportFile(FileSystem& files, const std::string& path, const ConversionReport& report) {

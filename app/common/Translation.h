@@ -25,6 +25,8 @@ struct CatalogueEntry {
 // `msgid` in `language`; the msgid itself in English, or when the catalogue
 // has no translation for it.
 const char* Translate(Language language, const char* msgid);
+// The same for Chinese, as a translator: the dialog reads nothing else.
+inline const char* InChinese(const char* msgid) { return Translate(Language::kChinese, msgid); }
 
 // Whether a locale name ("zh_CN.UTF-8", "en_US", "C") or a Windows language
 // tag ("zh-CN") is Chinese.

@@ -51,7 +51,7 @@ PlayResult PlayImage(PlayPlatform& platform, const std::string& image) {
 }
 
 std::string DescribePlayResult(const PlayResult& result, Translator translate) {
-    const auto text = [translate](const char* english) { return translate ? translate(english) : english; };
+    const Translator text = translate ? translate : Untranslated;
     switch (result.outcome) {
     case PlayResult::Outcome::Copied:
         return Fill(text("copied {1} to the device as {2}"), {result.image, result.target});

@@ -28,7 +28,7 @@ const char kNsfNotWritten[] = "***错误*** 无法写入NSF文件：";
 const char kNsfSkipped[] = "未导出NSF文件：转换没有成功";
 const char kReportWritten[] = "已写入报告文件：";
 const char kReportNotWritten[] = "***错误*** 无法写入报告文件：";
-const char kWouldOverwrite[] = "***错误*** %s会覆盖%s：";
+const char kWouldOverwrite[] = "***错误*** {1}会覆盖{2}：";
 
 // A missing template: where the dialog looked, and where it belongs.
 const char kTemplateLookedFor[] = "查找模板的位置：";
@@ -62,10 +62,7 @@ std::string FindCollision(kelvane::FileSystem& files, const DialogRunRequest& re
     for (const Output& output : extra) {
         for (const Output& other : taken) {
             if (Collide(files, output.path, other.path)) {
-                std::string line = kWouldOverwrite;
-                line.replace(line.find("%s"), 2, output.what);
-                line.replace(line.find("%s"), 2, other.what);
-                return line + output.path;
+                return kelvane::Fill(kWouldOverwrite, {output.what, other.what}) + output.path;
             }
         }
         taken.push_back(output);
@@ -147,16 +144,13 @@ void RunDialogConversion(const DialogRunRequest& request, kelvane::Converter& co
     frontEnd.Finished();
 }
 
-std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& report, bool arranged,
-                                            const std::string& songName) {
+std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& report, const std::string& songName) {
     std::vector<std::string> lines;
     const std::string advice = kelvane::LabelAdvice(songName);
     if (!advice.empty()) lines.push_back(kelvane::win::WithChineseQuotes(advice) + "\n");
-    if (!arranged && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
-    const std::string tempo = kelvane::TempoAdvice(report, "“自动编排”", false, [](const char* text) {
-        return kelvane::Translate(kelvane::Language::kChinese, text);
-    });
-    if (!arranged && !tempo.empty()) lines.push_back(tempo + "\n");
+    if (!report.arranged && kelvane::MostNotesLost(report)) lines.push_back(kLostNotesHint);
+    const std::string tempo = kelvane::TempoAdvice(report, "“自动编排”", false, kelvane::InChinese);
+    if (!tempo.empty()) lines.push_back(tempo + "\n");
     return lines;
 }
 

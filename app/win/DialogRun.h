@@ -29,8 +29,7 @@ void RunDialogConversion(const DialogRunRequest& request, kelvane::Converter& co
 
 // The lines the dialog logs before the output line of a run that wrote its
 // outputs: what the arrangement gave each voice, and hints.
-std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& report, bool arranged,
-                                            const std::string& songName);
+std::vector<std::string> DialogStatusAdvice(const kelvane::ConversionReport& report, const std::string& songName);
 
 // A box's text as the dialog shows it: a run refused for its many tracks
 // names the check box that would take them.

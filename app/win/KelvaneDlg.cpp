@@ -265,7 +265,7 @@ void CKelvaneDlg::OnOK() {
         return;
     }
     arrange_ = IsDlgButtonChecked(hwnd_, IDC_ARRANGE) == BST_CHECKED;
-    exportNsf_ = IsDlgButtonChecked(hwnd_, IDC_EXPORT_NSF) == BST_CHECKED;
+    const bool exportNsf = IsDlgButtonChecked(hwnd_, IDC_EXPORT_NSF) == BST_CHECKED;
     // A greyed box keeps its tick for when 自动编排 comes back, but asks nothing.
     const bool chords = arrange_ && IsDlgButtonChecked(hwnd_, IDC_CHORDS) == BST_CHECKED;
     DialogRunRequest request;
@@ -274,10 +274,10 @@ void CKelvaneDlg::OnOK() {
     request.templatePath = kelvane::ProgramDirectory() + kelvane::kTemplateFileName;
     request.romPath = kelvane::ProgramDirectory() + kelvane::kImageName;
     request.arrange = arrange_;
-    request.exportNsf = exportNsf_;
+    request.exportNsf = exportNsf;
     request.chordArpeggios = chords;
-    frontEnd_.SetAdvice([arrange = arrange_, song = request.songName](const kelvane::ConversionReport& report) {
-        return DialogStatusAdvice(report, arrange, song);
+    frontEnd_.SetAdvice([song = request.songName](const kelvane::ConversionReport& report) {
+        return DialogStatusAdvice(report, song);
     });
 
     // One conversion run; the dialog stays open for the next.

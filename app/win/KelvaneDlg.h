@@ -55,7 +55,6 @@ private:
     StatusBox status_;  // control 1004
     // Read from the check boxes when a run starts; fixed while it runs.
     bool arrange_ = false;    // arrange any MIDI file onto the five channels
-    bool exportNsf_ = false;  // write an NSF beside the other outputs
 
     bool running_ = false;       // a conversion is on the worker thread
     bool closeWhenDone_ = false;  // Exit was asked for during the run

@@ -2,6 +2,8 @@
 checked-in one is still what its tool makes."""
 import sys
 
+CPU_PAL = 1662607  # the console's CPU clock, Hz
+
 
 def write_or_check(path, text, maker):
     if "--check" in sys.argv:

@@ -11,9 +11,8 @@ which the driver plays as a rest. Raising it would hide an octave error that
 whoever wrote the stream must fix.
 """
 
-from generated import write_or_check
+from generated import CPU_PAL, write_or_check
 
-CPU_PAL = 1662607
 TIMER_MAX = 2047
 SQUARE_MIN = 8  # a square below this period is silent
 OCTAVES = 8     # the operand's three octave bits

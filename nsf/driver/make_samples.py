@@ -16,9 +16,8 @@ bytes, as $4013 counts, padded with zeros (the level stays at 0).
 import math
 import random
 
-from generated import write_or_check
+from generated import CPU_PAL, write_or_check
 
-CPU_PAL = 1662607
 RATE_CYCLES_PAL = [398, 354, 316, 298, 276, 236, 210, 198, 176, 148, 132, 118, 98, 78, 66, 50]
 LEVEL_MAX = 127
 
