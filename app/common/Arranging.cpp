@@ -1,6 +1,5 @@
 #include "Arranging.h"
 
-
 #include "Messages.h"
 #include "MidiFile.h"
 
