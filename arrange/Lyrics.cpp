@@ -13,13 +13,6 @@ constexpr std::size_t kTextLimit = 255;  // the engine keeps this much of a text
 constexpr int kKaraokeWordMarks = 4;     // '/' and '\' texts that make a track a .kar words track
 constexpr double kMatchNeeded = 0.3;     // share of syllables on a part's onsets that ties them to it
 
-bool IsTag(const Score& score, const TimedText& text) {
-    return text.length > 0 && score.textPool[text.offset] == '@';
-}
-
-bool IsLineMark(const Score& score, const TimedText& text) {
-    return text.length > 0 && (score.textPool[text.offset] == '/' || score.textPool[text.offset] == '\\');
-}
 
 // A .kar file keeps its words as text events on one track, with '@' lines
 // for the title and such (on that track, another, or track 1), '\' before a
@@ -80,24 +73,6 @@ int PartOf(const Score& score, const std::vector<std::uint32_t>& order, const Ly
 
 enum class Encoding { kAscii, kUtf8, kGbk, kWindows1252 };
 
-bool ValidUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                             : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        if ((lead == 0xE0 && static_cast<unsigned char>(text[i + 1]) < 0xA0) ||
-            (lead == 0xED && static_cast<unsigned char>(text[i + 1]) >= 0xA0) ||
-            (lead == 0xF0 && static_cast<unsigned char>(text[i + 1]) < 0x90) ||
-            (lead == 0xF4 && static_cast<unsigned char>(text[i + 1]) >= 0x90))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 // GBK as Chinese text has it: every byte above 127 leads a pair, and most
 // pairs lie in the common range with both bytes above 127. A European word
 // in Windows-1252 can form a pair too ("ü" and the next letter), but with
@@ -117,9 +92,8 @@ bool LooksGbk(const std::string& text) {
 }
 
 Encoding Detect(const std::string& text) {
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return Encoding::kAscii;
-    if (ValidUtf8(text)) return Encoding::kUtf8;
+    if (IsAscii(text)) return Encoding::kAscii;
+    if (IsValidUtf8(text)) return Encoding::kUtf8;
     return LooksGbk(text) ? Encoding::kGbk : Encoding::kWindows1252;
 }
 
@@ -257,6 +231,14 @@ void LimitLyricCount(std::vector<LyricLine>& lyrics, std::vector<std::string>& w
     warnings.push_back("歌词超过" + std::to_string(kLyricCapacity) + "条, 后面的" +
                        std::to_string(lyrics.size() - kLyricCapacity) + "条没有写入");
     lyrics.resize(kLyricCapacity);
+}
+
+bool IsTag(const Score& score, const TimedText& text) {
+    return text.length > 0 && score.textPool[text.offset] == '@';
+}
+
+bool IsLineMark(const Score& score, const TimedText& text) {
+    return text.length > 0 && (score.textPool[text.offset] == '/' || score.textPool[text.offset] == '\\');
 }
 
 std::vector<std::uint32_t> LyricUnits(const std::vector<LyricLine>& lyrics) {

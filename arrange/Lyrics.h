@@ -20,6 +20,11 @@ struct LyricLine {
     std::uint32_t length;  // GBK bytes, at most 255 of them
 };
 
+// A karaoke text event's marks: '@' before a title line and such, '/' or
+// '\' before the first syllable of a new line.
+bool IsTag(const Score& score, const TimedText& text);
+bool IsLineMark(const Score& score, const TimedText& text);
+
 // The units of `lyrics`, in order, as the song block's cost counts them.
 std::vector<std::uint32_t> LyricUnits(const std::vector<LyricLine>& lyrics);
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Lyrics.h"
 #include "PartMeasures.h"
 #include "Timing.h"
 
@@ -151,8 +152,7 @@ bool InDriverLayout(const Score& score, const std::vector<Measures>& measures) {
         if (lyric.track != 1) return false;
     std::vector<int> texts(static_cast<std::size_t>(score.trackCount), 0);
     for (const TimedText& text : score.texts) {
-        bool karaoke = text.length > 0 && (score.textPool[text.offset] == '@' || score.textPool[text.offset] == '/' ||
-                                           score.textPool[text.offset] == '\\');
+        const bool karaoke = IsTag(score, text) || IsLineMark(score, text);
         if (text.track != 1 && (karaoke || ++texts[static_cast<std::size_t>(text.track)] > kKaraokeTexts)) return false;
     }
     return true;

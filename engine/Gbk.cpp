@@ -11,12 +11,6 @@
 namespace kelvane {
 namespace {
 
-bool IsAscii(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
 // The length of the well-formed UTF-8 sequence at `i`, 0 when it is not one.
 std::size_t Utf8Length(const std::string& s, std::size_t i) {
     auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
@@ -84,6 +78,18 @@ private:
 #endif
 
 }  // namespace
+
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+bool IsValidUtf8(const std::string& text) {
+    for (std::size_t i = 0, length; i < text.size(); i += length)
+        if ((length = Utf8Length(text, i)) == 0) return false;
+    return true;
+}
 
 std::string Utf8ToGbk(const std::string& utf8) {
     if (IsAscii(utf8)) return utf8;

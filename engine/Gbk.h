@@ -9,4 +9,9 @@ namespace kelvane {
 // becomes '?'.
 std::string Utf8ToGbk(const std::string& utf8);
 
+// Whether every byte is below 128, and whether the bytes are well-formed
+// UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsAscii(const std::string& text);
+bool IsValidUtf8(const std::string& text);
+
 }  // namespace kelvane
